@@ -1,0 +1,165 @@
+#include "link/reader_link.h"
+
+#include "link/reader_command.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+
+ReaderLink::ReaderLink(PortMap ports, QObject* parent)
+    : QObject(parent), MSComm1(this), ports_(std::move(ports)) {
+    connect(&MSComm1, &QSerialPort::readyRead, this, &ReaderLink::onReadyRead);
+    connect(&MSComm1, &QSerialPort::errorOccurred, this, &ReaderLink::onError);
+}
+
+ReaderLink::~ReaderLink() {
+    // Closing here keeps our own error handler from running on a half-destroyed link.
+    MSComm1.disconnect(this);
+    MSComm1.close();
+}
+
+namespace {
+void applyLineSettings(QSerialPort& port) {
+    port.setBaudRate(QSerialPort::Baud9600);
+    port.setParity(QSerialPort::NoParity);
+    port.setDataBits(QSerialPort::Data8);
+    port.setStopBits(QSerialPort::OneStop);
+    port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+// Opens `device` on `port`; fills `error` when it fails.
+bool openDevice(QSerialPort& port, const QString& device, PortError& error) {
+    error = PortError{PortFailure::None, device, {}};
+    if (device.isEmpty()) {
+        error.kind = PortFailure::Missing;
+        return false;
+    }
+    if (!QFileInfo::exists(device)) {
+        error.kind = PortFailure::Missing;
+        return false;
+    }
+    port.setPortName(canonicalDevice(device));
+    if (port.open(QIODevice::ReadWrite))
+        return true;
+    error.kind = classifyOpenError(port.error(), device);
+    error.detail = port.errorString();
+    port.clearError();
+    return false;
+}
+} // namespace
+
+qint16 ReaderLink::TestCOM(const qint16& Port) {
+    const QString device = ports_.deviceFor(Port);
+    if (MSComm1.isOpen() && !device.isEmpty() && canonicalDevice(device) == MSComm1.portName())
+        return 1; // held by this program
+    QSerialPort probe;
+    PortError error;
+    if (openDevice(probe, device, error)) {
+        probe.close();
+        return 0;
+    }
+    return error.kind == PortFailure::Busy ? 1 : -1;
+}
+
+bool ReaderLink::OpenCOM(const qint16& Port) {
+    const QString device = ports_.deviceFor(Port);
+    if (MSComm1.isOpen()) {
+        lastOpenError_ = {PortFailure::Busy, device, {}};
+        return false;
+    }
+    applyLineSettings(MSComm1);
+    if (!openDevice(MSComm1, device, lastOpenError_))
+        return false;
+    // A pseudo-terminal has no modem lines; the failure is harmless there.
+    MSComm1.setDataTerminalReady(true);
+    MSComm1.setRequestToSend(true);
+    MSComm1.clearError();
+    // What arrived while nobody had the port open is not for us.
+    MSComm1.clear(QSerialPort::AllDirections);
+    return true;
+}
+
+void ReaderLink::CloseCOM() {
+    if (MSComm1.isOpen())
+        MSComm1.close();
+    MSComm1.clearError();
+}
+
+void ReaderLink::SendCommand(const QString& code) {
+    if (!MSComm1.isOpen())
+        return;
+    MSComm1.write(frameCommand(code));
+    // write() only buffers until the event loop runs; push the frame out now.
+    MSComm1.flush();
+}
+
+QByteArray ReaderLink::readInput() {
+    return MSComm1.isOpen() ? MSComm1.readAll() : QByteArray();
+}
+
+void ReaderLink::discardInput() {
+    if (!MSComm1.isOpen())
+        return;
+    MSComm1.clear(QSerialPort::Input);
+    MSComm1.readAll();
+}
+
+void ReaderLink::advanceTick() {
+    ++ticks_;
+    emit ticked();
+}
+
+void ReaderLink::tickWait(qint64 deadline) {
+    QCoreApplication::processEvents();
+    if (ticks_ > deadline)
+        return;
+    QEventLoop loop;
+    const auto connection = connect(this, &ReaderLink::ticked, &loop, [&] {
+        if (ticks_ > deadline)
+            loop.quit();
+    });
+    loop.exec();
+    disconnect(connection);
+}
+
+void ReaderLink::onReadyRead() {
+    if (alignRouting && alignReceiver) {
+        alignReceiver();
+        return;
+    }
+    if (decodeRouting && decodeReceiver) {
+        decodeReceiver();
+        return;
+    }
+    const QByteArray data = MSComm1.readAll();
+    if (collectReply && !alignRouting && !decodeRouting)
+        appendReply(data);
+}
+
+void ReaderLink::appendReply(const QByteArray& data) {
+    // Reply positions count from the buffer's start, so a runaway line loses its tail, not its
+    // head.
+    const qsizetype room = kReplyBufferCap - replyBuffer.size();
+    if (room <= 0)
+        return;
+    replyBuffer.append(QString::fromLatin1(data.left(room)));
+}
+
+void ReaderLink::onError(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::ReadError:
+    case QSerialPort::ResourceError:
+    case QSerialPort::WriteError:
+        break;
+    default:
+        // Open failures are read by OpenCOM; DTR/RTS on a pseudo-terminal is not a fault.
+        return;
+    }
+    if (!MSComm1.isOpen())
+        return;
+    const QString reason = MSComm1.errorString();
+    // Closing at once ends the error storm Qt emits after a hang-up.
+    MSComm1.close();
+    MSComm1.clearError();
+    emit lineLost(reason);
+}

@@ -1,0 +1,16 @@
+# The serial link: conversions, port names, and the line through a real serial port.
+ksr_add_test(tst_link_units
+  SOURCES unit/tst_link_units.cpp
+  LIBS ksr_link
+  TIMEOUT 30)
+
+ksr_add_test(tst_reader_link
+  SOURCES e2e/tst_reader_link.cpp
+  LIBS ksr_link ksr_simulator
+  TIMEOUT 90)
+
+# Reading the reader's replies and writing the report: pure functions.
+ksr_add_test(tst_verification_reply
+  SOURCES unit/tst_verification_reply.cpp
+  LIBS ksr_reader_ops
+  TIMEOUT 30)

@@ -1,0 +1,112 @@
+#include "link/hex_to_long.h"
+#include "link/port_map.h"
+#include "link/port_probe.h"
+#include "link/reader_command.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class LinkUnits : public QObject {
+    Q_OBJECT
+private slots:
+    void hexToLong_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint32>("value");
+        QTest::newRow("upper") << "474A" << 18250;
+        QTest::newRow("mixed case") << "FfD7" << 65495;
+        QTest::newRow("lower") << "ffd7" << 65495;
+        QTest::newRow("zeros") << "0000" << 0;
+        QTest::newRow("leading zeros") << "0019" << 25;
+        QTest::newRow("stops at blank") << "12 4" << 18;
+        QTest::newRow("stops at G") << "12G4" << 18;
+        QTest::newRow("leading blank") << " 124" << 0;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("eight digits") << "FFFFFFFF" << -1;
+        QTest::newRow("wraps past eight digits") << "123456789" << qint32(0x23456789);
+        QTest::newRow("latin-1 letter is no digit") << QString::fromLatin1("1\xe9") << 1;
+    }
+    void hexToLong() {
+        QFETCH(QString, text);
+        QFETCH(qint32, value);
+        QCOMPARE(HexToLong(text), value);
+    }
+
+    void commandFrameIsEscCodeCr() {
+        QCOMPARE(frameCommand(QStringLiteral("Z2")), QByteArray("\x1b\x5a\x32\x0d"));
+        QCOMPARE(frameCommand(QStringLiteral(".Z")), QByteArray("\x1b.Z\r"));
+    }
+
+    void portMapDefaultsAndExplicitMaps() {
+        PortMap platform = PortMap::platformDefault();
+        QCOMPARE(platform.deviceFor(1), QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(platform.deviceFor(16), QStringLiteral("/dev/ttyS15"));
+        platform.map(3, QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(platform.deviceFor(3), QStringLiteral("/dev/ttyUSB0"));
+        QVERIFY(platform.deviceFor(0).isEmpty());
+        QVERIFY(platform.deviceFor(17).isEmpty());
+
+        PortMap only = PortMap::explicitOnly();
+        QVERIFY(only.deviceFor(1).isEmpty());
+        only.map(2, QStringLiteral("/dev/pts/7"));
+        QCOMPARE(only.deviceFor(2), QStringLiteral("/dev/pts/7"));
+    }
+
+    void portAssignment_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("device");
+        QTest::newRow("usb") << "COM2=/dev/ttyUSB0" << 2 << "/dev/ttyUSB0";
+        QTest::newRow("lower case com") << "com16=/dev/pts/3" << 16 << "/dev/pts/3";
+        QTest::newRow("path with equals") << "COM1=/tmp/a=b" << 1 << "/tmp/a=b";
+        QTest::newRow("no device") << "COM1=" << 0 << "";
+        QTest::newRow("no number") << "COM=/dev/x" << 0 << "";
+        QTest::newRow("port zero") << "COM0=/dev/x" << 0 << "";
+        QTest::newRow("port 17") << "COM17=/dev/x" << 0 << "";
+        QTest::newRow("not a port") << "LPT1=/dev/x" << 0 << "";
+        QTest::newRow("no equals") << "COM1" << 0 << "";
+    }
+    void portAssignment() {
+        QFETCH(QString, text);
+        QFETCH(int, port);
+        QFETCH(QString, device);
+        QString error;
+        const auto assignment = PortMap::parseAssignment(text, &error);
+        if (port == 0) {
+            QVERIFY(!assignment);
+            QVERIFY(!error.isEmpty());
+            return;
+        }
+        QVERIFY2(assignment, qPrintable(error));
+        QCOMPARE(assignment->port, port);
+        QCOMPARE(assignment->device, device);
+    }
+
+    void symlinkAndTargetAreOnePort() {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("device"));
+        QFile(target).open(QIODevice::WriteOnly);
+        const QString link = dir.filePath(QStringLiteral("link"));
+        QVERIFY(QFile::link(target, link));
+        QCOMPARE(canonicalDevice(link), canonicalDevice(target));
+        // A path that does not exist is kept as given.
+        QCOMPARE(canonicalDevice(QStringLiteral("/nonexistent/tty")),
+                 QStringLiteral("/nonexistent/tty"));
+    }
+
+    void operatorMessagesNamePortAndReason() {
+        const PortError busy{PortFailure::Busy, QStringLiteral("/dev/ttyUSB0"), {}};
+        QCOMPARE(describePortError(3, busy),
+                 QStringLiteral("COM3 (/dev/ttyUSB0) cannot be opened: it is in use by another "
+                                "program."));
+        const PortError denied{PortFailure::NoPermission, QStringLiteral("/dev/ttyS0"), {}};
+        QVERIFY(describePortError(1, denied).contains(QStringLiteral("dialout")));
+        const PortError gone{PortFailure::Missing, QStringLiteral("/dev/ttyUSB1"), {}};
+        QVERIFY(describePortError(2, gone).contains(QStringLiteral("gone")));
+        const PortError other{PortFailure::Other, QStringLiteral("/dev/x"),
+                              QStringLiteral("Input/output error")};
+        QVERIFY(describePortError(4, other).endsWith(QStringLiteral("Input/output error.")));
+    }
+};
+
+QTEST_GUILESS_MAIN(LinkUnits)
+#include "tst_link_units.moc"
