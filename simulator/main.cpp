@@ -1,0 +1,53 @@
+#include "simulator/pty_reader.h"
+#include "simulator/quit_on_signal.h"
+#include "simulator/sim_options.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ksr-reader-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KSR_VERSION));
+
+    QTextStream err(stderr);
+    const QString prefix = QStringLiteral("ksr-reader-sim: ");
+
+    QCommandLineParser parser;
+    SimOptions options;
+    QString error;
+    if (!parseSimOptions(parser, QCoreApplication::arguments(), &options, &error)) {
+        err << prefix << error << Qt::endl;
+        return 2;
+    }
+
+    PtyReader reader;
+    if (options.firmware)
+        reader.model().setFirmware(*options.firmware);
+    for (const auto& [index, value] : options.words)
+        reader.model().setWord(index, value);
+    reader.setSilent(options.silent);
+    reader.setExtraDelayMs(options.delayMs);
+    reader.setCutAfter(options.cutAfter);
+    reader.setNoise(options.noise);
+    if (options.verbose) {
+        QObject::connect(&reader, &PtyReader::commandReceived, &app,
+                         [&err](const QByteArray& code) {
+                             err << "received " << QString::fromLatin1(code) << Qt::endl;
+                         });
+    }
+
+    if (!quitOnTerminationSignals(app)) {
+        err << prefix << "cannot install signal handlers" << Qt::endl;
+        return 1;
+    }
+    if (!reader.start(&error) ||
+        (!options.link.isEmpty() && !reader.makeLink(options.link, &error))) {
+        err << prefix << error << Qt::endl;
+        return 1;
+    }
+
+    QTextStream(stdout) << reader.devicePath() << Qt::endl;
+    return QCoreApplication::exec();
+}

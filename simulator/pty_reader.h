@@ -1,0 +1,103 @@
+#pragma once
+
+#include "simulator/reader_model.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QRandomGenerator>
+#include <QString>
+#include <QTimer>
+
+#include <deque>
+
+class QSocketNotifier;
+
+// A simulated reader behind a pseudo-terminal. The program opens
+// devicePath() (or the link) like any serial port; replies come back with a
+// reader's reaction time and at the 9600 baud line rate.
+class PtyReader : public QObject {
+    Q_OBJECT
+
+public:
+    explicit PtyReader(QObject* parent = nullptr);
+    ~PtyReader() override;
+
+    bool start(QString* error = nullptr);
+    // The device vanishes, as when its USB adapter is pulled.
+    void hangUp();
+    // A new device appears: fresh pty, same model, the link re-pointed.
+    // False if the pty, or the link to it, could not be made.
+    bool restart(QString* error = nullptr);
+    bool isRunning() const { return m_masterFd >= 0; }
+
+    QString devicePath() const { return m_devicePath; }
+    // Symlink to the device, replacing an existing symlink; removed on hangUp
+    // and destruction.
+    bool makeLink(const QString& linkPath, QString* error = nullptr);
+    QString linkPath() const { return m_linkPath; }
+
+    ReaderModel& model() { return m_model; }
+    const ReaderModel& model() const { return m_model; }
+    QList<QByteArray> receivedCodes() const { return m_model.receivedCodes(); }
+    QByteArray receivedBytes() const { return m_model.receivedBytes(); }
+    void clearReceived() { m_model.clearReceived(); }
+
+    void setReplyDelayMs(int ms) { m_replyDelayMs = qMax(0, ms); }
+    int replyDelayMs() const { return m_replyDelayMs; }
+
+    // Faults; each takes effect from the next reply on.
+    void setSilent(bool silent) { m_silent = silent; }
+    bool isSilent() const { return m_silent; }
+    void setExtraDelayMs(int ms) { m_extraDelayMs = qMax(0, ms); }
+    int extraDelayMs() const { return m_extraDelayMs; }
+    // Send only the first n characters of each reply; -1 sends all of it.
+    void setCutAfter(int n) { m_cutAfter = n < 0 ? -1 : n; }
+    int cutAfter() const { return m_cutAfter; }
+    // Send random bytes of the reply's length instead of the reply.
+    void setNoise(bool noise) { m_noise = noise; }
+    bool isNoise() const { return m_noise; }
+
+signals:
+    void commandReceived(const QByteArray& code);
+
+private:
+    struct Pending {
+        QByteArray data;
+        qint64 startNs = 0; // on m_clock, when the first character goes out
+        qsizetype sent = 0;
+    };
+
+    bool openPty(QString* error);
+    void closePty();
+    bool pointLink(QString* error);
+    void removeLink();
+    void onReadable();
+    void queueReply(const QByteArray& reply);
+    QByteArray noiseLike(const QByteArray& reply);
+    void sendDue();
+
+    ReaderModel m_model;
+    int m_masterFd = -1;
+    // Held open so the master never sees EIO/HUP while the program has its
+    // port closed.
+    int m_slaveFd = -1;
+    QString m_devicePath;
+    QString m_linkPath;
+    QByteArray m_linkTarget; // what the link points at, while it is ours
+    QSocketNotifier* m_notifier = nullptr;
+
+    int m_replyDelayMs = 15;
+    bool m_silent = false;
+    int m_extraDelayMs = 0;
+    int m_cutAfter = -1;
+    bool m_noise = false;
+    QRandomGenerator m_noiseRng;
+
+    QElapsedTimer m_clock;
+    QTimer m_pacer;
+    QTimer m_readRetry;
+    std::deque<Pending> m_pending;
+    qint64 m_lineFreeAtNs = 0;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <utility>
+
+class QCommandLineParser;
+
+// Command line of ksr-reader-sim.
+struct SimOptions {
+    QString link;
+    std::optional<QByteArray> firmware;
+    QList<std::pair<int, quint16>> words; // index, value
+    bool silent = false;
+    int delayMs = 0;
+    int cutAfter = -1;
+    bool noise = false;
+    bool verbose = false;
+};
+
+// Fills `options` from `arguments`; --help and --version print and exit.
+// Returns false with a one-line message naming the option in `error`.
+bool parseSimOptions(QCommandLineParser& parser, const QStringList& arguments, SimOptions* options,
+                     QString* error);
