@@ -1,0 +1,7 @@
+#pragma once
+
+#include "reader_ops/operation_context.h"
+
+// Asks the reader for its firmware identifier and settings words ("Z3"), warns about
+// differences from the expected configuration, sets the status and rewrites the report.
+void runVerification(OperationContext& context);

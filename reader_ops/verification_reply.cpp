@@ -1,0 +1,47 @@
+#include "reader_ops/verification_reply.h"
+
+#include "link/hex_to_long.h"
+
+namespace {
+// Offsets from the first character of "XSW" (the reader's fixed layout).
+constexpr qsizetype fieldOffset(int word) {
+    return 7 + 5 * word + 7 * (word / 10);
+}
+constexpr qsizetype kFieldWidth = 4;
+constexpr qsizetype kBlockLength = fieldOffset(38) + kFieldWidth;
+// "XSW" counts only from the tenth character on.
+constexpr qsizetype kFirstBlockIndex = 9;
+
+constexpr qsizetype kIdentifierOffset = 6;
+constexpr qsizetype kIdentifierFieldWidth = 10;
+} // namespace
+
+VerificationReply parseVerificationReply(const QString& reply) {
+    VerificationReply result;
+    const qsizetype version = reply.indexOf(QLatin1String("Ver."));
+    if (version < 0)
+        return result;
+    result.hasVersion = true;
+    QString field = reply.mid(version + kIdentifierOffset, kIdentifierFieldWidth);
+    if (field.isEmpty()) {
+        result.identifierCut = true;
+        return result;
+    }
+    field.chop(1);
+    result.firmware = field;
+
+    const qsizetype block = reply.indexOf(QLatin1String("XSW"));
+    if (block < kFirstBlockIndex) {
+        result.block = VerificationReply::Block::Missing;
+        return result;
+    }
+    if (reply.size() < block + kBlockLength) {
+        result.block = VerificationReply::Block::Cut;
+        return result;
+    }
+    const QStringView text(reply);
+    for (int k = 0; k < 39; ++k)
+        result.words[k] = HexToLong(text.mid(block + fieldOffset(k), kFieldWidth));
+    result.block = VerificationReply::Block::Valid;
+    return result;
+}

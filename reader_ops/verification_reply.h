@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <array>
+
+// What the reply to "Z3" says, read by character positions.
+struct VerificationReply {
+    enum class Block {
+        Valid,   // all 39 fields present
+        Missing, // no "XSW", or too close to the start
+        Cut,     // "XSW" found but the reply ends inside the block
+    };
+
+    bool hasVersion = false;    // a "Ver." marker was found
+    bool identifierCut = false; // at most two characters follow "Ver.": no identifier at all
+    QString firmware;           // identifier field without its last character
+    Block block = Block::Missing;
+    std::array<qint32, 39> words{}; // meaningful only for a valid block
+};
+
+VerificationReply parseVerificationReply(const QString& reply);
