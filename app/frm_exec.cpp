@@ -1,0 +1,251 @@
+#include "app/frm_exec.h"
+
+#include "app/ui_metrics.h"
+#include "reader_ops/prompter.h"
+#include "reader_ops/verification.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPointer>
+
+namespace {
+constexpr int kTickIntervalMs = 50;
+const QString kSymbolsCaption = QStringLiteral("    Symbology               Identifier");
+
+void setStatusColours(QLabel* label, const QColor& background, const QColor& text) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, text);
+    label->setPalette(palette);
+}
+} // namespace
+
+frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget* parent)
+    : QWidget(parent), link_(std::move(ports)), prompter_(prompter),
+      reportPath_(std::move(reportPath)) {
+    buildControls();
+    connect(Timer1, &QTimer::timeout, this, &frmExec::Timer1_Timer);
+    connect(cboComPorts, &QComboBox::activated, this, &frmExec::cboComPorts_Click);
+    connect(cmdAlign, &QPushButton::clicked, this, &frmExec::cmdAlign_Click);
+    connect(cmdDecode, &QPushButton::clicked, this, &frmExec::cmdDecode_Click);
+    connect(cmdSetup, &QPushButton::clicked, this, &frmExec::cmdSetup_Click);
+    connect(cmdSymbols, &QPushButton::clicked, this, &frmExec::cmdSymbols_Click);
+    connect(cmdDefaults, &QPushButton::clicked, this, &frmExec::cmdDefaults_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmExec::cmdSave_Click);
+    // A vanished device closes the port at once; the operator sees it as "Offline".
+    connect(&link_, &ReaderLink::lineLost, this, [this] { ShowStatus(false); });
+}
+
+frmExec::~frmExec() = default;
+
+void frmExec::buildControls() {
+    const Twips t;
+    setObjectName(QStringLiteral("frmExec"));
+    setWindowTitle(QStringLiteral("Barcode Reader Test Utility  KSR-6400/6500"));
+    setFont(dialogFont());
+    setFixedSize(t.px(5565), t.px(2280));
+
+    const auto named = [](QWidget* widget, const char* name) {
+        widget->setObjectName(QLatin1String(name));
+        return widget;
+    };
+    const auto button = [&](const char* name, const QString& caption, QRect geometry) {
+        auto* b = new QPushButton(caption, this);
+        named(b, name)->setGeometry(geometry);
+        return b;
+    };
+
+    frmSetup = new QGroupBox(QStringLiteral("COM Setup"), this);
+    named(frmSetup, "frmSetup")->setGeometry(t.rect(120, 120, 2052, 972));
+    cboComPorts = new QComboBox(frmSetup);
+    named(cboComPorts, "cboComPorts")->setGeometry(t.rect(360, 360, 1332, 288));
+
+    lblCOMM = new QLabel(QStringLiteral("lblCOMM"), this);
+    named(lblCOMM, "lblCOMM")->setGeometry(t.rect(600, 1320, 972, 252));
+    lblCOMM->setFont(dialogBoldFont());
+    lblCOMM->setAutoFillBackground(true);
+    lblCOMM->setAlignment(Qt::AlignCenter);
+    setStatusColours(lblCOMM, QColor(255, 0, 0), QColor(255, 255, 255));
+
+    Label1 = new QLabel(QStringLiteral("Firmware Version:"), this);
+    named(Label1, "Label1")->setGeometry(t.rect(120, 1920, 1332, 252));
+    lblFWVersion = new QLabel(this);
+    named(lblFWVersion, "lblFWVersion")->setGeometry(t.rect(1440, 1920, 1212, 252));
+    lblFWVersion->setTextFormat(Qt::PlainText);
+
+    cmdDefaults =
+        button("cmdDefaults", QStringLiteral("VORN Defaults"), t.rect(2400, 240, 1332, 372));
+    cmdSave = button("cmdSave", QStringLiteral("Save Settings"), t.rect(2400, 720, 1332, 372));
+    chkSide = new QCheckBox(QStringLiteral("Side Look"), this);
+    named(chkSide, "chkSide")->setGeometry(t.rect(2520, 1440, 1095, 255));
+    cmdAlign = button("cmdAlign", QStringLiteral("Align"), t.rect(4080, 240, 1332, 372));
+    cmdDecode = button("cmdDecode", QStringLiteral("Decode Test"), t.rect(4080, 720, 1332, 372));
+    cmdDecode->setEnabled(false);
+    // The caption's run of blanks wraps it onto two lines: "Symbology" above "Identifier".
+    cmdSymbols = button("cmdSymbols", kSymbolsCaption.simplified().replace(u' ', u'\n'),
+                        t.rect(4080, 1200, 1332, 492));
+    cmdSymbols->setAccessibleName(kSymbolsCaption);
+    cmdSetup = button("cmdSetup", QStringLiteral("Setup"), t.rect(4080, 1800, 1332, 372));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setTimerType(Qt::PreciseTimer);
+
+    QWidget::setTabOrder(cmdAlign, cboComPorts);
+    QWidget::setTabOrder(cboComPorts, cmdDecode);
+    QWidget::setTabOrder(cmdDecode, cmdDefaults);
+    QWidget::setTabOrder(cmdDefaults, cmdSave);
+    QWidget::setTabOrder(cmdSave, cmdSymbols);
+    QWidget::setTabOrder(cmdSymbols, cmdSetup);
+    QWidget::setTabOrder(cmdSetup, chkSide);
+    cmdAlign->setFocus();
+}
+
+void frmExec::Form_Load() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    for (qint16 n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
+        const qint16 r = TestCOM(n);
+        if (r == 0 || r == 1) {
+            cboComPorts->addItem(QStringLiteral("COM%1").arg(n));
+            portTable_[cboComPorts->count() - 1] = n;
+        }
+    }
+    cboComPorts->setCurrentIndex(-1); // the list fills without choosing a row
+    Timer1->setInterval(kTickIntervalMs);
+    Timer1->start();
+    QApplication::restoreOverrideCursor();
+    state_.fillDefaultSettings();
+    link_.currentPort = 1;
+    for (int row = 0; row < cboComPorts->count(); ++row) {
+        if (portTable_[row] == link_.currentPort) {
+            // Selecting from the program raises no activation, so run the handler here.
+            cboComPorts->setCurrentIndex(row);
+            cboComPorts_Click();
+            break;
+        }
+    }
+}
+
+void frmExec::Timer1_Timer() {
+    link_.advanceTick();
+}
+
+void frmExec::cboComPorts_Click() {
+    // Choosing the selected row again is the double-click: the same steps run anew.
+    runExclusive([this] { selectPort(); });
+}
+
+void frmExec::selectPort() {
+    const int row = cboComPorts->currentIndex();
+    if (row < 0)
+        return;
+    CloseCOM();
+    link_.currentPort = portTable_[row];
+    if (!OpenCOM(link_.currentPort))
+        return;
+    GetXSW();
+}
+
+bool frmExec::OpenCOM(const qint16& Port) {
+    if (link_.OpenCOM(Port))
+        return true;
+    reportOpenFailure(Port);
+    return false;
+}
+
+void frmExec::reportOpenFailure(qint16 port) {
+    // Told once; the verification that would follow is skipped, so no second message.
+    prompter_.warn(describePortError(port, link_.lastOpenError()));
+    ShowStatus(false);
+}
+
+void frmExec::GetXSW() {
+    OperationContext ctx = context();
+    runVerification(ctx);
+}
+
+OperationContext frmExec::context() {
+    return OperationContext{link_,
+                            prompter_,
+                            state_,
+                            reportPath_,
+                            [this](bool online) { ShowStatus(online); },
+                            [this](const QString& firmware) { lblFWVersion->setText(firmware); }};
+}
+
+void frmExec::ShowStatus(bool online) {
+    if (online)
+        setStatusColours(lblCOMM, QColor(0, 255, 0), QColor(0, 0, 0));
+    else
+        setStatusColours(lblCOMM, QColor(255, 0, 0), QColor(255, 255, 255));
+    lblCOMM->setText(online ? QStringLiteral("Online") : QStringLiteral("Offline"));
+}
+
+void frmExec::cmdAlign_Click() {
+    runExclusive([this] { showRoutedWindow(&ReaderLink::alignRouting, showAlignWindow); });
+}
+
+void frmExec::cmdDecode_Click() {
+    runExclusive([this] { showRoutedWindow(&ReaderLink::decodeRouting, showDecodeWindow); });
+}
+
+void frmExec::showRoutedWindow(bool ReaderLink::*routingFlag, const std::function<void()>& show) {
+    CloseCOM();
+    if (!OpenCOM(link_.currentPort))
+        return; // a window with no line to read would only show nothing
+    link_.*routingFlag = true;
+    if (show)
+        show();
+    link_.*routingFlag = false;
+}
+
+void frmExec::cmdSetup_Click() {
+    runExclusive([this] {
+        if (showSymbolsWindow)
+            showSymbolsWindow();
+    });
+}
+
+void frmExec::cmdSymbols_Click() {}
+
+void frmExec::cmdDefaults_Click() {}
+
+void frmExec::cmdSave_Click() {}
+
+void frmExec::runExclusive(const std::function<void()>& operation) {
+    if (busy_)
+        return;
+    busy_ = true;
+    QPointer<QWidget> focused = focusWidget();
+    setOperatorControlsEnabled(false);
+    operation();
+    setOperatorControlsEnabled(true);
+    if (focused)
+        focused->setFocus();
+    busy_ = false;
+    if (closePending_) {
+        closePending_ = false;
+        close();
+    }
+}
+
+void frmExec::setOperatorControlsEnabled(bool enabled) {
+    for (QWidget* control : {static_cast<QWidget*>(cboComPorts), static_cast<QWidget*>(cmdDefaults),
+                             static_cast<QWidget*>(cmdSave), static_cast<QWidget*>(cmdAlign),
+                             static_cast<QWidget*>(cmdSymbols), static_cast<QWidget*>(cmdSetup)})
+        control->setEnabled(enabled);
+    // "Decode Test" stays disabled whatever happens.
+}
+
+void frmExec::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        // Nothing may be sent or shown after the window has gone: close once the
+        // operation waiting now has ended.
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    if (closeAlignWindow)
+        closeAlignWindow();
+    event->accept();
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "link/reader_link.h"
+#include "reader_ops/operation_context.h"
+#include "reader_ops/reader_state.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class Prompter;
+
+// The main window: port list, status, firmware identifier and the buttons that start every
+// operation. It owns the reader link that all other windows use.
+class frmExec : public QWidget {
+    Q_OBJECT
+public:
+    frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget* parent = nullptr);
+    ~frmExec() override;
+
+    // The load steps: probe the ports, start the tick timer, fill the expected settings and
+    // select COM1 (which verifies the reader there). Runs before the window is first shown.
+    void Form_Load();
+
+    qint16 TestCOM(const qint16& Port) { return link_.TestCOM(Port); }
+    bool OpenCOM(const qint16& Port);
+    void CloseCOM() { link_.CloseCOM(); }
+    void GetXSW();
+
+    ReaderLink& link() { return link_; }
+    ReaderState& state() { return state_; }
+    bool isBusy() const { return busy_; }
+    // Port table: row k of the port list shows COM(portTable[k]).
+    const std::array<qint16, 21>& portTable() const { return portTable_; }
+
+    // The windows that later open from the buttons; empty until they exist.
+    std::function<void()> showAlignWindow;
+    std::function<void()> showDecodeWindow;
+    std::function<void()> showSymbolsWindow;
+    std::function<void()> closeAlignWindow;
+
+    QGroupBox* frmSetup;
+    QComboBox* cboComPorts;
+    QLabel* lblCOMM;
+    QLabel* Label1;
+    QLabel* lblFWVersion;
+    QPushButton* cmdDefaults;
+    QPushButton* cmdSave;
+    QCheckBox* chkSide;
+    QPushButton* cmdAlign;
+    QPushButton* cmdDecode;
+    QPushButton* cmdSymbols;
+    QPushButton* cmdSetup;
+    QTimer* Timer1;
+
+    void cboComPorts_Click();
+    void cmdAlign_Click();
+    void cmdDecode_Click();
+    void cmdSetup_Click();
+    void cmdSymbols_Click();
+    void cmdDefaults_Click();
+    void cmdSave_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void ShowStatus(bool online);
+    void Timer1_Timer();
+    void selectPort();
+    // Opens the current port and shows a routed window for as long as it is open.
+    void showRoutedWindow(bool ReaderLink::*routingFlag, const std::function<void()>& show);
+    void reportOpenFailure(qint16 port);
+    // Runs an operator's request unless another one is still waiting; keeps the controls
+    // disabled meanwhile and carries out a close that was asked for during it.
+    void runExclusive(const std::function<void()>& operation);
+    void setOperatorControlsEnabled(bool enabled);
+    OperationContext context();
+
+    ReaderLink link_;
+    Prompter& prompter_;
+    ReaderState state_;
+    QString reportPath_;
+    std::array<qint16, 21> portTable_{};
+    bool busy_ = false;
+    bool closePending_ = false;
+};

@@ -1,0 +1,69 @@
+#include "app/command_line.h"
+#include "app/frm_exec.h"
+#include "app/message_box_prompter.h"
+#include "app/port_listing.h"
+#include "simulator/pty_reader.h"
+
+#include <QApplication>
+#include <QTextStream>
+#include <memory>
+
+namespace {
+void nameApplication() {
+    QCoreApplication::setApplicationName(QStringLiteral("ksr-utility"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KSR_VERSION));
+}
+
+// With --simulate, a simulated reader answers on COM1 for as long as the program runs.
+std::unique_ptr<PtyReader> startSimulatedReader(CommandLine& options, int* exitCode) {
+    if (!options.simulate)
+        return nullptr;
+    auto reader = std::make_unique<PtyReader>();
+    QString error;
+    if (!reader->start(&error)) {
+        QTextStream(stderr) << "ksr-utility: --simulate: " << error << Qt::endl;
+        *exitCode = 1;
+        return nullptr;
+    }
+    options.ports.map(1, reader->devicePath());
+    return reader;
+}
+
+int runWindow(int argc, char* argv[], CommandLine options) {
+    QApplication app(argc, argv);
+    nameApplication();
+    int exitCode = 0;
+    const auto simulatedReader = startSimulatedReader(options, &exitCode);
+    if (exitCode != 0)
+        return exitCode;
+    MessageBoxPrompter prompter;
+    frmExec window(options.ports, options.reportPath, prompter);
+    window.Form_Load();
+    window.show();
+    return QApplication::exec();
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    CommandLineOutcome outcome;
+    {
+        // Options are read without a window system, so --help and --list-ports work headless.
+        QCoreApplication core(argc, argv);
+        nameApplication();
+        outcome = parseCommandLine(QCoreApplication::arguments());
+        if (!outcome.run) {
+            QTextStream(outcome.exitCode == 0 ? stdout : stderr) << outcome.message << Qt::endl;
+            return outcome.exitCode;
+        }
+        if (outcome.options.listPorts) {
+            int exitCode = 0;
+            const auto simulatedReader = startSimulatedReader(outcome.options, &exitCode);
+            if (exitCode != 0)
+                return exitCode;
+            ReaderLink link(outcome.options.ports);
+            QTextStream(stdout) << portListing(link);
+            return 0;
+        }
+    }
+    return runWindow(argc, argv, outcome.options);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+
+// Window layouts are given in twips (1/1440 inch): 15 twips to a pixel at 96 dpi,
+// scaled with the screen's logical dpi.
+class Twips {
+public:
+    Twips(); // the primary screen's logical dpi
+    explicit Twips(qreal logicalDpi) : dpi_(logicalDpi) {}
+    int px(int twips) const;
+    QRect rect(int left, int top, int width, int height) const;
+
+private:
+    qreal dpi_;
+};
+
+// The windows' font: a metric stand-in for the classic 8-point dialog font, narrow enough that
+// every caption fits its control.
+QFont dialogFont();
+QFont dialogBoldFont();
