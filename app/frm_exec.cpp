@@ -25,13 +25,19 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
       reportPath_(std::move(reportPath)) {
     buildControls();
     connect(Timer1, &QTimer::timeout, this, &frmExec::Timer1_Timer);
-    connect(cboComPorts, &QComboBox::activated, this, &frmExec::cboComPorts_Click);
-    connect(cmdAlign, &QPushButton::clicked, this, &frmExec::cmdAlign_Click);
-    connect(cmdDecode, &QPushButton::clicked, this, &frmExec::cmdDecode_Click);
-    connect(cmdSetup, &QPushButton::clicked, this, &frmExec::cmdSetup_Click);
-    connect(cmdSymbols, &QPushButton::clicked, this, &frmExec::cmdSymbols_Click);
-    connect(cmdDefaults, &QPushButton::clicked, this, &frmExec::cmdDefaults_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &frmExec::cmdSave_Click);
+    // The operator's entry points are guarded; the handlers themselves stay callable from the
+    // operations that nest them.
+    const auto guarded = [this](void (frmExec::*handler)()) {
+        return [this, handler] { runExclusive([this, handler] { (this->*handler)(); }); };
+    };
+    // Choosing the selected row again is the double-click: the same steps run anew.
+    connect(cboComPorts, &QComboBox::activated, this, guarded(&frmExec::cboComPorts_Click));
+    connect(cmdAlign, &QPushButton::clicked, this, guarded(&frmExec::cmdAlign_Click));
+    connect(cmdDecode, &QPushButton::clicked, this, guarded(&frmExec::cmdDecode_Click));
+    connect(cmdSetup, &QPushButton::clicked, this, guarded(&frmExec::cmdSetup_Click));
+    connect(cmdSymbols, &QPushButton::clicked, this, guarded(&frmExec::cmdSymbols_Click));
+    connect(cmdDefaults, &QPushButton::clicked, this, guarded(&frmExec::cmdDefaults_Click));
+    connect(cmdSave, &QPushButton::clicked, this, guarded(&frmExec::cmdSave_Click));
     // A vanished device closes the port at once; the operator sees it as "Offline".
     connect(&link_, &ReaderLink::lineLost, this, [this] { ShowStatus(false); });
 }
@@ -120,7 +126,7 @@ void frmExec::Form_Load() {
         if (portTable_[row] == link_.currentPort) {
             // Selecting from the program raises no activation, so run the handler here.
             cboComPorts->setCurrentIndex(row);
-            cboComPorts_Click();
+            runExclusive([this] { cboComPorts_Click(); });
             break;
         }
     }
@@ -131,11 +137,6 @@ void frmExec::Timer1_Timer() {
 }
 
 void frmExec::cboComPorts_Click() {
-    // Choosing the selected row again is the double-click: the same steps run anew.
-    runExclusive([this] { selectPort(); });
-}
-
-void frmExec::selectPort() {
     const int row = cboComPorts->currentIndex();
     if (row < 0)
         return;
@@ -182,11 +183,11 @@ void frmExec::ShowStatus(bool online) {
 }
 
 void frmExec::cmdAlign_Click() {
-    runExclusive([this] { showRoutedWindow(&ReaderLink::alignRouting, showAlignWindow); });
+    showRoutedWindow(&ReaderLink::alignRouting, showAlignWindow);
 }
 
 void frmExec::cmdDecode_Click() {
-    runExclusive([this] { showRoutedWindow(&ReaderLink::decodeRouting, showDecodeWindow); });
+    showRoutedWindow(&ReaderLink::decodeRouting, showDecodeWindow);
 }
 
 void frmExec::showRoutedWindow(bool ReaderLink::*routingFlag, const std::function<void()>& show) {
@@ -200,10 +201,8 @@ void frmExec::showRoutedWindow(bool ReaderLink::*routingFlag, const std::functio
 }
 
 void frmExec::cmdSetup_Click() {
-    runExclusive([this] {
-        if (showSymbolsWindow)
-            showSymbolsWindow();
-    });
+    if (showSymbolsWindow)
+        showSymbolsWindow();
 }
 
 void frmExec::cmdSymbols_Click() {}

@@ -74,7 +74,6 @@ private:
     void buildControls();
     void ShowStatus(bool online);
     void Timer1_Timer();
-    void selectPort();
     // Opens the current port and shows a routed window for as long as it is open.
     void showRoutedWindow(bool ReaderLink::*routingFlag, const std::function<void()>& show);
     void reportOpenFailure(qint16 port);

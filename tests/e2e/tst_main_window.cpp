@@ -1,7 +1,9 @@
+#include "app/message_box_prompter.h"
 #include "app/ui_metrics.h"
 #include "main_window_rig.h"
 
 #include <QFontInfo>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
@@ -41,6 +43,20 @@ bool captionFits(QWidget* widget, const QString& caption, QString* why) {
                .arg(room.width())
                .arg(room.height());
     return widest <= room.width() && tall <= room.height() + 1;
+}
+
+// Acts on the message box as soon as it is up, then lets `answer` close it.
+void whenBoxShows(const std::function<void(QMessageBox*)>& answer) {
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            poll->deleteLater();
+            poll->stop();
+            answer(box);
+        }
+    });
+    poll->start();
 }
 } // namespace
 
@@ -252,9 +268,9 @@ private slots:
         // While the first verification waits, the operator clicks around.
         connect(rig->com1.get(), &PtyReader::commandReceived, &w, [&] {
             controlsLocked = !w.cboComPorts->isEnabled() && !w.cmdAlign->isEnabled();
-            w.cmdAlign_Click();
+            emit w.cmdAlign->clicked();
             w.cboComPorts->setCurrentIndex(1);
-            w.cboComPorts_Click();
+            emit w.cboComPorts->activated(1);
         });
         w.Form_Load();
         QVERIFY(controlsLocked);
@@ -290,6 +306,38 @@ private slots:
         QTRY_COMPARE(w.lblCOMM->text(), QStringLiteral("Offline"));
         QVERIFY(!w.link().isOpen());
         QVERIFY(rig->prompter.shown.isEmpty());
+    }
+
+    void messageBoxShowsLinesAsPlainText() {
+        MessageBoxPrompter prompter;
+        QString text, title;
+        Qt::TextFormat format = Qt::RichText;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        whenBoxShows([&](QMessageBox* box) {
+            text = box->text();
+            title = box->windowTitle();
+            format = box->textFormat();
+            icon = box->icon();
+            const QByteArray shot = qgetenv("KSR_SCREENSHOT_BOX");
+            if (!shot.isEmpty())
+                box->grab().save(QString::fromLocal8Bit(shot));
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        prompter.warn(QStringLiteral("Firmware version is <b>KW</b>\rExpecting  KWMR5817"));
+        QCOMPARE(title, QStringLiteral("Warning"));
+        QCOMPARE(text, QStringLiteral("Firmware version is <b>KW</b>\nExpecting  KWMR5817"));
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(icon, QMessageBox::Warning);
+    }
+
+    void confirmationDefaultsToOk() {
+        MessageBoxPrompter prompter;
+        const Prompt confirm{QStringLiteral("Warning"), QStringLiteral("Sure?"),
+                             Prompt::Icon::Exclamation, Prompt::Buttons::OkCancel};
+        whenBoxShows([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+        QCOMPARE(prompter.show(confirm), PromptAnswer::Ok);
+        whenBoxShows([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+        QCOMPARE(prompter.show(confirm), PromptAnswer::Cancel);
     }
 
     void screenshot() {
