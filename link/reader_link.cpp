@@ -50,7 +50,7 @@ bool openDevice(QSerialPort& port, const QString& device, PortError& error) {
 
 qint16 ReaderLink::TestCOM(const qint16& Port) {
     const QString device = ports_.deviceFor(Port);
-    if (MSComm1.isOpen() && !device.isEmpty() && canonicalDevice(device) == MSComm1.portName())
+    if (MSComm1.isOpen() && !device.isEmpty() && canonicalDevice(device) == openDevice_)
         return 1; // held by this program
     QSerialPort probe;
     PortError error;
@@ -70,6 +70,7 @@ bool ReaderLink::OpenCOM(const qint16& Port) {
     applyLineSettings(MSComm1);
     if (!openDevice(MSComm1, device, lastOpenError_))
         return false;
+    openDevice_ = canonicalDevice(device);
     // A pseudo-terminal has no modem lines; the failure is harmless there.
     MSComm1.setDataTerminalReady(true);
     MSComm1.setRequestToSend(true);

@@ -66,5 +66,6 @@ private:
     QSerialPort MSComm1;
     PortMap ports_;
     PortError lastOpenError_;
+    QString openDevice_; // canonical path of the device MSComm1 has open
     qint64 ticks_ = 0;
 };

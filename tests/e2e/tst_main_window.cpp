@@ -9,7 +9,7 @@
 #include <QStyleOptionGroupBox>
 
 namespace {
-struct ControlSpec {
+struct ControlRow {
     const char* name;
     const char* className;
     QString caption;
@@ -74,7 +74,7 @@ private slots:
         const Twips t;
         QCOMPARE(w.windowTitle(), QStringLiteral("Barcode Reader Test Utility  KSR-6400/6500"));
         QCOMPARE(w.size(), QSize(t.px(5565), t.px(2280)));
-        const QList<ControlSpec> table = {
+        const QList<ControlRow> table = {
             {"frmSetup", "QGroupBox", QStringLiteral("COM Setup"), 120, 120, 2052, 972},
             {"cboComPorts", "QComboBox", QString(), 360, 360, 1332, 288},
             {"lblCOMM", "QLabel", QStringLiteral("lblCOMM"), 600, 1320, 972, 252},
@@ -89,11 +89,11 @@ private slots:
              492},
             {"cmdSetup", "QPushButton", QStringLiteral("Setup"), 4080, 1800, 1332, 372},
         };
-        for (const ControlSpec& spec : table) {
-            auto* widget = w.findChild<QWidget*>(QLatin1String(spec.name));
-            QVERIFY2(widget, spec.name);
-            QCOMPARE(widget->metaObject()->className(), spec.className);
-            QCOMPARE(widget->geometry(), t.rect(spec.left, spec.top, spec.width, spec.height));
+        for (const ControlRow& row : table) {
+            auto* widget = w.findChild<QWidget*>(QLatin1String(row.name));
+            QVERIFY2(widget, row.name);
+            QCOMPARE(widget->metaObject()->className(), row.className);
+            QCOMPARE(widget->geometry(), t.rect(row.left, row.top, row.width, row.height));
             QString caption;
             if (auto* label = qobject_cast<QLabel*>(widget))
                 caption = label->text();
@@ -101,7 +101,7 @@ private slots:
                 caption = button->text();
             else if (auto* group = qobject_cast<QGroupBox*>(widget))
                 caption = group->title();
-            QCOMPARE(caption, spec.caption);
+            QCOMPARE(caption, row.caption);
             QString why;
             QVERIFY2(captionFits(widget, caption, &why), qPrintable(why));
         }
