@@ -1,0 +1,1 @@
+# Alignment window tests.

@@ -1,0 +1,1 @@
+# Reader configuration tests: defaults, save, identification, symbology dialog.
