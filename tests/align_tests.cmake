@@ -1,1 +1,27 @@
 # Alignment window tests.
+ksr_add_test(tst_align_report
+  SOURCES unit/tst_align_report.cpp
+  LIBS ksr_align
+  TIMEOUT 30)
+
+ksr_add_test(tst_align_cycle
+  SOURCES unit/tst_align_cycle.cpp
+  LIBS ksr_align
+  TIMEOUT 30)
+
+ksr_add_test(tst_align_display
+  SOURCES unit/tst_align_display.cpp
+  LIBS ksr_align
+  TIMEOUT 60)
+
+# The window against the simulated reader, through a real serial port.
+ksr_add_test(tst_align_window
+  SOURCES e2e/tst_align_window.cpp
+  LIBS ksr_app ksr_simulator
+  TIMEOUT 180)
+
+# The simulated reader's alignment target, read back by the measurement.
+ksr_add_test(tst_align_target
+  SOURCES unit/tst_align_target.cpp
+  LIBS ksr_align ksr_simulator
+  TIMEOUT 30)

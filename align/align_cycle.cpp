@@ -1,0 +1,56 @@
+#include "align/align_cycle.h"
+
+AlignCycle::TickResult AlignCycle::tick() {
+    switch (CycleState) {
+    case Idle:
+        ReportText.clear();
+        CycleState = AwaitingStart;
+        TickCount = 0;
+        return {Step::Request, {}};
+    case AwaitingStart:
+        if (++TickCount > kStartTimeout)
+            CycleState = Idle;
+        return {};
+    case Collecting:
+        // Counted from the request, not from the start marker.
+        if (++TickCount > kReportTimeout)
+            CycleState = Idle;
+        return {};
+    case ReportReady: {
+        TickResult result{Step::Process, ReportText};
+        CycleState = Idle;
+        ReportText.clear();
+        return result;
+    }
+    default:
+        return {};
+    }
+}
+
+bool AlignCycle::receive(const QByteArray& data) {
+    switch (CycleState) {
+    case AwaitingStart: {
+        ReportText += QString::fromLatin1(data);
+        const qsizetype start = ReportText.indexOf(QLatin1Char(kStartMarker));
+        if (start >= 0) {
+            ReportText.remove(0, start + 1);
+            CycleState = Collecting;
+        }
+        return false;
+    }
+    case Collecting: {
+        ReportText += QString::fromLatin1(data);
+        const qsizetype end = ReportText.indexOf(QLatin1Char(kEndMarker));
+        if (end < 0)
+            return false;
+        // The body ends in CR in place of its last character. An end marker directly after
+        // the start marker leaves no character to replace: the body is the CR alone.
+        ReportText.truncate(qMax<qsizetype>(end - 1, 0));
+        ReportText += QChar(u'\r');
+        CycleState = ReportReady;
+        return true;
+    }
+    default:
+        return false; // read and dropped
+    }
+}

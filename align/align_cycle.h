@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+// The request/report cycle of the alignment window, one 100 ms tick and one chunk of received
+// data at a time. It says what to send; the window sends it.
+class AlignCycle {
+public:
+    enum State : qint16 { Idle = 0, AwaitingStart = 1, Collecting = 2, ReportReady = 3 };
+
+    static constexpr char kStartMarker = '\x01';
+    static constexpr char kEndMarker = '\x02';
+    // Ticks since the request after which a wait is given up.
+    static constexpr qint32 kStartTimeout = 5;
+    static constexpr qint32 kReportTimeout = 20;
+
+    enum class Step {
+        None,
+        Request, // send "DZ", then discard what waits in the receive buffer
+        Process, // process `report`
+    };
+    struct TickResult {
+        Step step = Step::None;
+        QString report; // the body, for Step::Process
+    };
+
+    TickResult tick();
+    // Takes one chunk of received data. True when it completed a report: time to send "P6".
+    bool receive(const QByteArray& data);
+
+    qint16 CycleState = Idle;
+    QString ReportText;
+    qint32 TickCount = 0;
+};

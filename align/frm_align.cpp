@@ -1,0 +1,216 @@
+#include "align/frm_align.h"
+
+#include "app/ui_metrics.h"
+#include "link/reader_link.h"
+
+#include <QHideEvent>
+#include <QShowEvent>
+#include <cmath>
+
+namespace {
+constexpr int kCycleIntervalMs = 100;
+constexpr int kMarkerLineWidth = 6;
+constexpr qreal kMarkerRadius = 250;
+constexpr qreal kBarHalfWidth = 50;
+
+const QColor kBlack(0, 0, 0);
+const QColor kWhite(255, 255, 255);
+const QColor kRed(255, 0, 0);
+const QColor kGreen(0, 255, 0);
+
+bool inBand(float v) {
+    return v >= 0.4f && v <= 0.6f;
+}
+
+// Halves go to the even neighbour.
+qreal roundEven(qreal v) {
+    return std::nearbyint(v);
+}
+
+QFont labelFont() {
+    QFont font = dialogFont();
+    font.setPointSizeF(9.75);
+    return font;
+}
+} // namespace
+
+frmAlign::frmAlign(ReaderLink& link, std::function<bool()> sideLook, QWidget* parent)
+    : QDialog(parent), link_(link), sideLook_(std::move(sideLook)) {
+    buildControls();
+    connect(Timer1, &QTimer::timeout, this, &frmAlign::Timer1_Timer);
+    connect(cmdQuit, &QPushButton::clicked, this, &frmAlign::cmdQuit_Click);
+}
+
+void frmAlign::buildControls() {
+    const Twips t;
+    const qreal pixelsPerTwip = t.px(14400) / 14400.0;
+    setObjectName(QStringLiteral("frmAlign"));
+    setWindowTitle(QStringLiteral("Align Reader"));
+    setFont(dialogFont());
+    setFixedSize(t.px(5745), t.px(5610));
+
+    const auto canvas = [&](const char* name, int left, int top, int width, int height) {
+        // Qt names no colour for active title-bar text; it is white in the standard scheme.
+        auto* c = new Canvas(width, height, pixelsPerTwip, kWhite, this);
+        c->setObjectName(QLatin1String(name));
+        c->setGeometry(t.rect(left, top, width, height));
+        return c;
+    };
+    Picture1 = canvas("Picture1", 840, 480, 3132, 3132);
+    Picture2 = canvas("Picture2", 840, 4440, 3132, 372);
+    Picture3 = canvas("Picture3", 5160, 480, 372, 4932);
+
+    const QFont font = labelFont();
+    const auto label = [&](const char* name, const QString& caption, Qt::Alignment alignment,
+                           QRect geometry) {
+        auto* l = new QLabel(caption, this);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(geometry);
+        l->setFont(font);
+        l->setAlignment(alignment | Qt::AlignTop);
+        return l;
+    };
+    Label3 = label("Label3", QStringLiteral("High"), Qt::AlignHCenter, t.rect(1920, 120, 972, 252));
+    Label6 = label("Label6", QStringLiteral("Left"), Qt::AlignHCenter, t.rect(120, 1920, 612, 252));
+    Label5 =
+        label("Label5", QStringLiteral("Right"), Qt::AlignHCenter, t.rect(4080, 1920, 732, 252));
+    Label4 = label("Label4", QStringLiteral("Low"), Qt::AlignHCenter, t.rect(2040, 3720, 732, 252));
+    Label1 = label("Label1", QStringLiteral("Close"), Qt::AlignLeft, t.rect(240, 4560, 612, 252));
+    Label2 = label("Label2", QStringLiteral("Far"), Qt::AlignLeft, t.rect(4080, 4560, 372, 252));
+
+    cmdQuit = new QPushButton(QStringLiteral("Exit"), this);
+    cmdQuit->setObjectName(QStringLiteral("cmdQuit"));
+    cmdQuit->setGeometry(t.rect(3360, 5040, 1092, 372));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setTimerType(Qt::PreciseTimer);
+}
+
+void frmAlign::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        Form_Load();
+}
+
+void frmAlign::hideEvent(QHideEvent* event) {
+    // A minimised window keeps measuring; only closing stops it.
+    if (!event->spontaneous())
+        Timer1->stop();
+    QDialog::hideEvent(event);
+}
+
+void frmAlign::Form_Load() {
+    // A fresh showing starts on blank canvases; the cycle and the display memory stay as they
+    // were.
+    Picture1->clear();
+    Picture2->clear();
+    Picture3->clear();
+    Timer1->setInterval(kCycleIntervalMs);
+    Timer1->start();
+    link_.SendCommand(QStringLiteral("W0"));
+    link_.SendCommand(QStringLiteral(".Z"));
+    link_.SendCommand(QStringLiteral("D7"));
+    DrawCrosshair(kBlack);
+}
+
+void frmAlign::Timer1_Timer() {
+    const AlignCycle::TickResult result = cycle.tick();
+    switch (result.step) {
+    case AlignCycle::Step::Request:
+        link_.SendCommand(QStringLiteral("DZ"));
+        link_.discardInput();
+        break;
+    case AlignCycle::Step::Process:
+        ProcessReport(result.report);
+        break;
+    case AlignCycle::Step::None:
+        break;
+    }
+}
+
+void frmAlign::OnComm() {
+    if (cycle.receive(link_.readInput()))
+        link_.SendCommand(QStringLiteral("P6"));
+}
+
+void frmAlign::cmdQuit_Click() {
+    link_.SendCommand(QStringLiteral("+5"));
+    link_.SendCommand(QStringLiteral("W2"));
+    close();
+}
+
+void frmAlign::ProcessReport(QStringView body) {
+    const AlignmentMeasure m = measureReport(body, sideLook_ && sideLook_());
+    PlotMarker(m.balance, m.centrePosition);
+    DrawCrosshair(kBlack);
+    PlotDistance(m.distanceFraction);
+    DrawProfile(m.E, m.n);
+}
+
+void frmAlign::DrawCrosshair(QColor colour) {
+    const qreal cx = roundEven(Picture1->widthTwips() / 2.0);
+    const qreal cy = roundEven(Picture1->heightTwips() / 2.0);
+    const qreal w = Picture1->widthTwips();
+    const qreal h = Picture1->heightTwips();
+    CanvasPainter painter(*Picture1);
+    painter.line({cx, 0}, {cx, h}, colour, DrawWidth);
+    painter.line({0, cy}, {w, cy}, colour, DrawWidth);
+}
+
+void frmAlign::drawMarkerShape(CanvasPainter& painter, QColor colour) const {
+    const qreal x = MarkerX;
+    const qreal y = MarkerY;
+    if (MarkerOutside) {
+        painter.line({x - kMarkerRadius, y - kMarkerRadius}, {x + kMarkerRadius, y + kMarkerRadius},
+                     colour, DrawWidth);
+        painter.line({x - kMarkerRadius, y + kMarkerRadius}, {x + kMarkerRadius, y - kMarkerRadius},
+                     colour, DrawWidth);
+    } else {
+        painter.circle({x, y}, kMarkerRadius, colour, DrawWidth);
+    }
+}
+
+void frmAlign::PlotMarker(float a, float b) {
+    DrawWidth = kMarkerLineWidth;
+    {
+        CanvasPainter painter(*Picture1);
+        drawMarkerShape(painter, kWhite);
+        MarkerX = a * static_cast<float>(Picture1->widthTwips());
+        MarkerY = b * static_cast<float>(Picture1->heightTwips());
+        MarkerOutside = !(inBand(a) && inBand(b));
+        // Nothing found: no marker, but the place is remembered and erased next time.
+        if (a > 0)
+            drawMarkerShape(painter, MarkerOutside ? kRed : kGreen);
+    }
+    DrawWidth = 1;
+}
+
+void frmAlign::PlotDistance(float p) {
+    const qreal height = Picture2->heightTwips();
+    CanvasPainter painter(*Picture2);
+    painter.filledRect({BarX - kBarHalfWidth, 0}, {BarX + kBarHalfWidth, height}, kWhite);
+    BarX = p * static_cast<float>(Picture2->widthTwips());
+    if (p > 0) {
+        painter.filledRect({BarX - kBarHalfWidth, 0}, {BarX + kBarHalfWidth, height},
+                           inBand(p) ? kGreen : kRed);
+    }
+}
+
+void frmAlign::DrawProfile(const EdgeTable& E, qint16 n) {
+    const auto height = static_cast<float>(Picture3->heightTwips());
+    const qreal width = Picture3->widthTwips();
+    // The scan runs upwards: position 0 on the bottom edge, the scan length on the top edge.
+    const auto y = [height](qint32 s) {
+        return static_cast<qreal>(
+            static_cast<float>((1.0 - double(s) / double(kScanLength)) * double(height)));
+    };
+    CanvasPainter painter(*Picture3);
+    qint32 prev = 0;
+    for (int k = 0; k <= n - 1; k += 2) {
+        const auto at = static_cast<std::size_t>(k);
+        painter.filledRect({0, y(E[at])}, {width, y(prev)}, kBlack);
+        painter.filledRect({0, y(E[at + 1])}, {width, y(E[at])}, kWhite);
+        prev = E[at + 1];
+    }
+}

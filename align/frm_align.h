@@ -1,0 +1,72 @@
+#pragma once
+
+#include "align/align_cycle.h"
+#include "align/alignment_report.h"
+#include "align/canvas.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+class ReaderLink;
+
+// The "Align Reader" window: asks the reader for scan reports over and over, finds the
+// alignment target in each and shows where it stands. It is made once and shown again and
+// again; the cycle and the display memory keep their values between showings, the canvases
+// start blank at each one.
+class frmAlign : public QDialog {
+    Q_OBJECT
+public:
+    // `sideLook` tells whether "Side Look" is checked; it is asked at every computation.
+    frmAlign(ReaderLink& link, std::function<bool()> sideLook, QWidget* parent = nullptr);
+
+    // Reads what the reader sent; called for each receive event while routed here.
+    void OnComm();
+    void cmdQuit_Click();
+
+    // The measurement of one report body, then its drawing.
+    void ProcessReport(QStringView body);
+    // Drawing operations, in twips on the canvases. Public so the display can be driven alone.
+    void DrawCrosshair(QColor colour);
+    void PlotMarker(float a, float b);
+    void PlotDistance(float p);
+    void DrawProfile(const EdgeTable& E, qint16 n);
+
+    AlignCycle cycle;
+
+    // Display memory: where the last marker and bar were placed, in twips.
+    float MarkerX = 0;
+    float MarkerY = 0;
+    bool MarkerOutside = false;
+    float BarX = 0;
+
+    Canvas* Picture1;
+    Canvas* Picture2;
+    Canvas* Picture3;
+    QLabel* Label3;
+    QLabel* Label6;
+    QLabel* Label5;
+    QLabel* Label4;
+    QLabel* Label1;
+    QLabel* Label2;
+    QPushButton* cmdQuit;
+    QTimer* Timer1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Every way of closing ends here (Exit, Esc, the title bar, the main window): the cycle
+    // must not go on asking while nobody looks.
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void buildControls();
+    void Form_Load();
+    void Timer1_Timer();
+    void drawMarkerShape(CanvasPainter& painter, QColor colour) const;
+
+    ReaderLink& link_;
+    std::function<bool()> sideLook_;
+    int DrawWidth = 1;
+};

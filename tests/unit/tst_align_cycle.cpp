@@ -1,0 +1,114 @@
+#include "align/align_cycle.h"
+
+#include <QTest>
+
+namespace {
+using Step = AlignCycle::Step;
+
+// Ticks until the cycle asks again, counting the tick that asks.
+int ticksUntilRequest(AlignCycle& cycle, int limit = 100) {
+    for (int n = 1; n <= limit; ++n) {
+        if (cycle.tick().step == Step::Request)
+            return n;
+    }
+    return -1;
+}
+} // namespace
+
+class AlignCycleTest : public QObject {
+    Q_OBJECT
+private slots:
+    void silentReaderIsAskedEverySeventhTick() {
+        AlignCycle cycle;
+        QCOMPARE(cycle.tick().step, Step::Request);
+        QCOMPARE(cycle.CycleState, qint16(AlignCycle::AwaitingStart));
+        QCOMPARE(cycle.TickCount, 0);
+        QCOMPARE(ticksUntilRequest(cycle), 7);
+        QCOMPARE(ticksUntilRequest(cycle), 7);
+    }
+
+    void reportTimeoutCountsFromTheRequest() {
+        AlignCycle cycle;
+        cycle.tick();
+        cycle.tick();
+        cycle.tick();
+        QVERIFY(!cycle.receive("\x01"
+                               "01F4 "));
+        QCOMPARE(cycle.CycleState, qint16(AlignCycle::Collecting));
+        QCOMPARE(cycle.TickCount, 2); // not reset by the start marker
+        // Ticks 3..20 wait, tick 21 gives up, tick 22 asks again.
+        QCOMPARE(ticksUntilRequest(cycle), 20);
+    }
+
+    void reportReadyIsProcessedOnTheNextTick() {
+        AlignCycle cycle;
+        cycle.tick();
+        cycle.receive("\x01");
+        QVERIFY(cycle.receive("01F4 03E8 \x02"));
+        QCOMPARE(cycle.CycleState, qint16(AlignCycle::ReportReady));
+        QVERIFY(!cycle.receive("late")); // dropped, the body stays as it was
+        const AlignCycle::TickResult result = cycle.tick();
+        QCOMPARE(result.step, Step::Process);
+        QCOMPARE(result.report, QStringLiteral("01F4 03E8\r"));
+        QCOMPARE(cycle.CycleState, qint16(AlignCycle::Idle));
+        QVERIFY(cycle.ReportText.isEmpty());
+        QCOMPARE(cycle.tick().step, Step::Request);
+    }
+
+    void chunks_data() {
+        QTest::addColumn<QList<QByteArray>>("chunks");
+        QTest::addColumn<int>("completedBy"); // index of the chunk that completes, -1 none
+        QTest::addColumn<QString>("body");
+        using L = QList<QByteArray>;
+        QTest::newRow("marker, fields, marker")
+            << L{"\x01", "01F4 03", "E8 \x02"} << 2 << QStringLiteral("01F4 03E8\r");
+        QTest::newRow("data before the start and after the end")
+            << L{"junk\x02",
+                 "xx\x01"
+                 "01F4 ",
+                 "03E8 \x02tail\x01"}
+            << 2 << QStringLiteral("01F4 03E8\r");
+        QTest::newRow("start and end in one chunk, then more data")
+            << L{"\x01"
+                 "01F4 \x02",
+                 "x"}
+            << 1 << QStringLiteral("01F4\r");
+        QTest::newRow("start and end in one chunk, nothing more") << L{"\x01"
+                                                                       "01F4 \x02"}
+                                                                  << -1 << QString();
+        QTest::newRow("end marker right after the start marker")
+            << L{"\x01", "\x02"} << 1 << QStringLiteral("\r");
+        QTest::newRow("one character between") << L{"\x01", "0\x02"} << 1 << QStringLiteral("\r");
+        QTest::newRow("two characters between")
+            << L{"\x01", "01\x02"} << 1 << QStringLiteral("0\r");
+        QTest::newRow("no start marker") << L{"01F4 \x02", "03E8 \x02"} << -1 << QString();
+    }
+    void chunks() {
+        QFETCH(QList<QByteArray>, chunks);
+        QFETCH(int, completedBy);
+        QFETCH(QString, body);
+        AlignCycle cycle;
+        cycle.tick();
+        int completed = -1;
+        for (qsizetype k = 0; k < chunks.size(); ++k) {
+            if (cycle.receive(chunks[k])) {
+                QCOMPARE(completed, -1); // "P6" goes out once per report
+                completed = int(k);
+            }
+        }
+        QCOMPARE(completed, completedBy);
+        if (completedBy >= 0)
+            QCOMPARE(cycle.tick().report, body);
+    }
+
+    void dataWhileIdleIsDropped() {
+        AlignCycle cycle;
+        QVERIFY(!cycle.receive("\x01"
+                               "01F4 \x02"));
+        QCOMPARE(cycle.CycleState, qint16(AlignCycle::Idle));
+        QVERIFY(cycle.ReportText.isEmpty());
+    }
+};
+
+QTEST_APPLESS_MAIN(AlignCycleTest)
+#include "tst_align_cycle.moc"

@@ -1,0 +1,255 @@
+#include "align/frm_align.h"
+#include "align_pixels.h"
+#include "link/reader_link.h"
+
+#include <QFontInfo>
+#include <QTest>
+
+namespace {
+using namespace align_pixels;
+
+const QString kWorkedBody = QStringLiteral("01F4 03E8 3C8C 03E8 03E8 03E8 342E 03E8 1AF6\r");
+const QList<int> kWorkedEdges{4000, 4500, 5500, 21000, 22000, 23000, 24000, 37358, 38358, 45260};
+} // namespace
+
+class AlignDisplayTest : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ReaderLink> link; // never opened: everything sent is dropped
+    std::unique_ptr<frmAlign> window;
+    bool sideLook = false;
+
+    frmAlign& shownWindow() {
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            qFatal("the alignment window was not exposed");
+        return *window;
+    }
+
+private slots:
+    void init() {
+        link = std::make_unique<ReaderLink>(PortMap::explicitOnly());
+        sideLook = false;
+        window = std::make_unique<frmAlign>(*link, [this] { return sideLook; });
+    }
+    void cleanup() {
+        window.reset();
+        link.reset();
+    }
+
+    void layoutMatchesTheTable() {
+        struct Row {
+            const char* name;
+            const char* className;
+            QString caption;
+            Qt::Alignment alignment;
+            int left, top, width, height;
+        };
+        const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignTop;
+        const Qt::Alignment left = Qt::AlignLeft | Qt::AlignTop;
+        const QList<Row> table = {
+            {"Picture1", "Canvas", {}, {}, 840, 480, 3132, 3132},
+            {"Picture2", "Canvas", {}, {}, 840, 4440, 3132, 372},
+            {"Picture3", "Canvas", {}, {}, 5160, 480, 372, 4932},
+            {"Label3", "QLabel", QStringLiteral("High"), centred, 1920, 120, 972, 252},
+            {"Label6", "QLabel", QStringLiteral("Left"), centred, 120, 1920, 612, 252},
+            {"Label5", "QLabel", QStringLiteral("Right"), centred, 4080, 1920, 732, 252},
+            {"Label4", "QLabel", QStringLiteral("Low"), centred, 2040, 3720, 732, 252},
+            {"Label1", "QLabel", QStringLiteral("Close"), left, 240, 4560, 612, 252},
+            {"Label2", "QLabel", QStringLiteral("Far"), left, 4080, 4560, 372, 252},
+            {"cmdQuit", "QPushButton", QStringLiteral("Exit"), {}, 3360, 5040, 1092, 372},
+        };
+        const Twips t;
+        frmAlign& w = *window;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Align Reader"));
+        QCOMPARE(w.size(), QSize(t.px(5745), t.px(5610)));
+        for (const Row& row : table) {
+            auto* widget = w.findChild<QWidget*>(QLatin1String(row.name));
+            QVERIFY2(widget, row.name);
+            QCOMPARE(widget->metaObject()->className(), row.className);
+            QCOMPARE(widget->geometry(), t.rect(row.left, row.top, row.width, row.height));
+            if (auto* label = qobject_cast<QLabel*>(widget)) {
+                QCOMPARE(label->text(), row.caption);
+                QCOMPARE(label->alignment(), row.alignment);
+                QCOMPARE(label->font().pointSizeF(), 9.75);
+                QVERIFY(!label->font().bold());
+                QVERIFY2(label->fontMetrics().horizontalAdvance(row.caption) <= label->width(),
+                         row.name);
+            } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+                QCOMPARE(button->text(), row.caption);
+            } else {
+                auto* canvas = qobject_cast<Canvas*>(widget);
+                QCOMPARE(canvas->widthTwips(), row.width);
+                QCOMPARE(canvas->heightTwips(), row.height);
+                QCOMPARE(canvas->background(), kWhite);
+            }
+        }
+        QCOMPARE(QFontInfo(w.Label3->font()).family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(w.Timer1->objectName(), QStringLiteral("Timer1"));
+        QVERIFY(!w.Timer1->isActive());
+    }
+
+    void eachShowingStartsBlankWithTheCrosshair() {
+        frmAlign& w = shownWindow();
+        QCOMPARE(w.Timer1->interval(), 100);
+        QVERIFY(w.Timer1->isActive());
+        QCOMPARE(shown(w.Picture1, 1566, 200), kBlack);
+        QCOMPARE(shown(w.Picture1, 200, 1566), kBlack);
+        QCOMPARE(shown(w.Picture1, 1566 + 30, 200), kWhite);
+        w.ProcessReport(kWorkedBody);
+        QCOMPARE(shown(w.Picture2, 1566, 186), kGreen);
+
+        w.reject(); // Esc
+        QVERIFY(!w.Timer1->isActive());
+        const float markerX = w.MarkerX;
+        const float barX = w.BarX;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(shown(w.Picture2, 1566, 186), kWhite);
+        QCOMPARE(shown(w.Picture1, 1566 + 250, 1521), kWhite);
+        QCOMPARE(shown(w.Picture1, 1566, 200), kBlack);
+        const QImage profile = w.Picture3->grab().toImage();
+        QCOMPARE(profile.pixelColor(profile.width() / 2, profile.height() / 2), kWhite);
+        QCOMPARE(profile.pixelColor(profile.width() / 2, profile.height() - 2), kWhite);
+        // The display memory outlived the closing.
+        QCOMPARE(w.MarkerX, markerX);
+        QCOMPARE(w.BarX, barX);
+    }
+
+    void workedExampleIsDrawn() {
+        frmAlign& w = shownWindow();
+        w.ProcessReport(kWorkedBody);
+        // Green circle of radius 250 around (1566, 1521.02), drawn 6 pixels wide.
+        QCOMPARE(w.MarkerX, 1566.0f);
+        QCOMPARE(w.MarkerY, 0.48563853f * 3132);
+        QVERIFY(!w.MarkerOutside);
+        for (const qreal angle : {0.0, 45.0, 135.0, 180.0, 225.0, 315.0}) {
+            const qreal rad = angle * M_PI / 180;
+            QCOMPARE(shown(w.Picture1, 1566 + 250 * std::cos(rad), 1521 + 250 * std::sin(rad)),
+                     kGreen);
+        }
+        QCOMPARE(shown(w.Picture1, 1566 + 90, 1521 - 90), kWhite); // inside the ring
+        const QImage image = w.Picture1->grab().toImage();
+        int ring = 0;
+        for (int x = toPixel(1566) + 1; x < image.width(); ++x)
+            ring += image.pixelColor(x, toPixel(1521)) == kGreen;
+        QVERIFY2(ring >= 5 && ring <= 7, qPrintable(QString::number(ring)));
+        // The crosshair was drawn over it, one pixel wide.
+        QCOMPARE(shown(w.Picture1, 1566, 1521 + 250), kBlack);
+        QCOMPARE(image.pixelColor(toPixel(1566) + 1, toPixel(300)), kWhite);
+        QCOMPARE(image.pixelColor(toPixel(1566) - 1, toPixel(300)), kWhite);
+
+        // Green bar centred at 1566.44, 100 twips wide.
+        QCOMPARE(w.BarX, 0.50013995f * 3132);
+        QCOMPARE(shown(w.Picture2, 1566.44, 186), kGreen);
+        QCOMPARE(shown(w.Picture2, 1566.44 + 40, 10), kGreen);
+        QCOMPARE(shown(w.Picture2, 1566.44 + 90, 186), kWhite);
+        QCOMPARE(shown(w.Picture2, 1566.44 - 90, 186), kWhite);
+
+        QCOMPARE(profileMismatch(w.Picture3, kWorkedEdges), QString());
+
+        // With "Side Look" the bar turns red at 2871.44; the green one is gone.
+        sideLook = true;
+        w.ProcessReport(kWorkedBody);
+        QCOMPARE(shown(w.Picture2, 2871.44, 186), kRed);
+        QCOMPARE(shown(w.Picture2, 2871.44 + 90, 186), kWhite);
+        QCOMPARE(shown(w.Picture2, 1566.44, 186), kWhite);
+    }
+
+    void markerShapeFollowsTheBand_data() {
+        QTest::addColumn<float>("a");
+        QTest::addColumn<float>("b");
+        QTest::addColumn<bool>("cross");
+        QTest::newRow("band edges 0.4, 0.6") << 0.4f << 0.6f << false;
+        QTest::newRow("band edges 0.6, 0.4") << 0.6f << 0.4f << false;
+        QTest::newRow("b 0.61") << 0.5f << 0.61f << true;
+        QTest::newRow("a 0.39") << 0.39f << 0.45f << true;
+    }
+    void markerShapeFollowsTheBand() {
+        QFETCH(float, a);
+        QFETCH(float, b);
+        QFETCH(bool, cross);
+        frmAlign& w = shownWindow();
+        w.PlotMarker(a, b);
+        const qreal x = a * 3132.0f;
+        const qreal y = b * 3132.0f;
+        const QColor colour = cross ? kRed : kGreen;
+        QCOMPARE(w.MarkerOutside, cross);
+        QCOMPARE(shown(w.Picture1, x + 125, y + 125), cross ? colour : kWhite); // a diagonal
+        QCOMPARE(shown(w.Picture1, x + 250, y), cross ? kWhite : colour);       // the circle
+        QCOMPARE(shown(w.Picture1, x - 250, y), cross ? kWhite : colour);
+    }
+
+    void nothingFoundErasesTheMarker() {
+        frmAlign& w = shownWindow();
+        w.PlotMarker(0.5f, 0.5f);
+        QCOMPARE(shown(w.Picture1, 1566 + 250, 1566), kGreen);
+        w.PlotMarker(0, 0.7f);
+        QCOMPARE(shown(w.Picture1, 1566 + 250, 1566), kWhite);
+        QCOMPARE(w.MarkerX, 0.0f);
+        QCOMPARE(w.MarkerY, 0.7f * 3132);
+        QVERIFY(w.MarkerOutside);
+        const QImage image = w.Picture1->grab().toImage();
+        QCOMPARE(image.pixelColor(toPixel(100), toPixel(0.7 * 3132 + 100)), kWhite);
+    }
+
+    void markerPastTheEdgeIsClipped() {
+        frmAlign& w = shownWindow();
+        w.PlotMarker(1.0f, 1.0f); // a red cross on the bottom-right corner
+        QCOMPARE(shown(w.Picture1, 3132 - 100, 3132 - 100), kRed);
+        w.PlotMarker(0.5f, 0.5f);
+        QCOMPARE(shown(w.Picture1, 3132 - 100, 3132 - 100), kWhite);
+        QCOMPARE(shown(w.Picture1, 1566 - 250, 1566), kGreen);
+    }
+
+    void distanceBar_data() {
+        QTest::addColumn<float>("p");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("middle") << 0.5f << kGreen;
+        QTest::newRow("band edge 0.4") << 0.4f << kGreen;
+        QTest::newRow("band edge 0.6") << 0.6f << kGreen;
+        QTest::newRow("0.61") << 0.61f << kRed;
+        QTest::newRow("clamped close 0.02") << 0.02f << kRed;
+        QTest::newRow("clamped far 0.98") << 0.98f << kRed;
+    }
+    void distanceBar() {
+        QFETCH(float, p);
+        QFETCH(QColor, colour);
+        frmAlign& w = shownWindow();
+        w.PlotDistance(0.3f);
+        w.PlotDistance(p);
+        const qreal x = p * 3132.0f;
+        QCOMPARE(shown(w.Picture2, x, 186), colour);
+        QCOMPARE(shown(w.Picture2, x, 360), colour);
+        QCOMPARE(shown(w.Picture2, 0.3 * 3132, 186), kWhite);
+        w.PlotDistance(-1);
+        QCOMPARE(shown(w.Picture2, x, 186), kWhite);
+        QCOMPARE(w.BarX, -3132.0f);
+    }
+
+    void profileOfOneElementAndOfNone() {
+        frmAlign& w = shownWindow();
+        EdgeTable E{};
+        E[0] = 20000;
+        E[1] = 45260;
+        w.DrawProfile(E, 1);
+        QCOMPARE(profileMismatch(w.Picture3, {20000, 45260}), QString());
+        // No field: the profile stays as it was.
+        w.ProcessReport(u"0\r");
+        QCOMPARE(profileMismatch(w.Picture3, {20000, 45260}), QString());
+        QCOMPARE(w.BarX, -3132.0f);
+        QVERIFY(w.MarkerOutside);
+    }
+
+    void screenshot() {
+        const QByteArray target = qgetenv("KSR_ALIGN_SCREENSHOT");
+        if (target.isEmpty())
+            QSKIP("set KSR_ALIGN_SCREENSHOT to a PNG path to take one");
+        frmAlign& w = shownWindow();
+        w.ProcessReport(kWorkedBody);
+        QVERIFY(w.grab().save(QString::fromLocal8Bit(target)));
+    }
+};
+
+QTEST_MAIN(AlignDisplayTest)
+#include "tst_align_display.moc"
