@@ -1,8 +1,13 @@
 #include "app/frm_exec.h"
 
+#include "align/frm_align.h"
 #include "app/ui_metrics.h"
+#include "reader_ops/default_config.h"
+#include "reader_ops/permanent_save.h"
 #include "reader_ops/prompter.h"
+#include "reader_ops/symbology_identification.h"
 #include "reader_ops/verification.h"
+#include "symbols/frm_symbols.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,6 +45,13 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
     connect(cmdSave, &QPushButton::clicked, this, guarded(&frmExec::cmdSave_Click));
     // A vanished device closes the port at once; the operator sees it as "Offline".
     connect(&link_, &ReaderLink::lineLost, this, [this] { ShowStatus(false); });
+    showAlignWindow = [this] { alignWindow().exec(); };
+    closeAlignWindow = [this] {
+        if (align_)
+            align_->close();
+    };
+    link_.alignReceiver = [this] { alignWindow().OnComm(); };
+    showSymbolsWindow = [this] { symbolsWindow().showModally(); };
 }
 
 frmExec::~frmExec() = default;
@@ -160,9 +172,9 @@ void frmExec::reportOpenFailure(qint16 port) {
     ShowStatus(false);
 }
 
-void frmExec::GetXSW() {
+VerificationOutcome frmExec::GetXSW() {
     OperationContext ctx = context();
-    runVerification(ctx);
+    return runVerification(ctx);
 }
 
 OperationContext frmExec::context() {
@@ -186,6 +198,14 @@ void frmExec::cmdAlign_Click() {
     showRoutedWindow(&ReaderLink::alignRouting, showAlignWindow);
 }
 
+frmAlign& frmExec::alignWindow() {
+    // "Side Look" counts as checked in either checked state, the grey one included.
+    const auto sideLook = [this] { return chkSide->checkState() != Qt::Unchecked; };
+    if (!align_)
+        align_ = new frmAlign(link_, sideLook, this);
+    return *align_;
+}
+
 void frmExec::cmdDecode_Click() {
     showRoutedWindow(&ReaderLink::decodeRouting, showDecodeWindow);
 }
@@ -205,11 +225,30 @@ void frmExec::cmdSetup_Click() {
         showSymbolsWindow();
 }
 
-void frmExec::cmdSymbols_Click() {}
+frmSymbols& frmExec::symbolsWindow() {
+    if (!symbols_)
+        symbols_ = new frmSymbols(
+            link_, state_, [this] { return GetXSW(); }, this);
+    return *symbols_;
+}
 
-void frmExec::cmdDefaults_Click() {}
+void frmExec::cmdSymbols_Click() {
+    IdentifySymbology();
+}
 
-void frmExec::cmdSave_Click() {}
+void frmExec::IdentifySymbology() {
+    OperationContext ctx = context();
+    runIdentification(ctx);
+}
+
+void frmExec::cmdDefaults_Click() {
+    sendDefaultConfiguration(link_);
+}
+
+void frmExec::cmdSave_Click() {
+    OperationContext ctx = context();
+    runPermanentSave(ctx);
+}
 
 void frmExec::runExclusive(const std::function<void()>& operation) {
     if (busy_)

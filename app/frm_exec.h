@@ -3,6 +3,7 @@
 #include "link/reader_link.h"
 #include "reader_ops/operation_context.h"
 #include "reader_ops/reader_state.h"
+#include "reader_ops/verification.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,8 @@
 #include <functional>
 
 class Prompter;
+class frmSymbols;
+class frmAlign;
 
 // The main window: port list, status, firmware identifier and the buttons that start every
 // operation. It owns the reader link that all other windows use.
@@ -31,7 +34,7 @@ public:
     qint16 TestCOM(const qint16& Port) { return link_.TestCOM(Port); }
     bool OpenCOM(const qint16& Port);
     void CloseCOM() { link_.CloseCOM(); }
-    void GetXSW();
+    VerificationOutcome GetXSW();
 
     ReaderLink& link() { return link_; }
     ReaderState& state() { return state_; }
@@ -43,7 +46,11 @@ public:
     std::function<void()> showAlignWindow;
     std::function<void()> showDecodeWindow;
     std::function<void()> showSymbolsWindow;
+    // The symbology dialog, made on first use and kept; showSymbolsWindow shows it.
+    frmSymbols& symbolsWindow();
     std::function<void()> closeAlignWindow;
+    // The alignment window, made on first use and kept; the hooks above show and close it.
+    frmAlign& alignWindow();
 
     QGroupBox* frmSetup;
     QComboBox* cboComPorts;
@@ -73,6 +80,7 @@ protected:
 private:
     void buildControls();
     void ShowStatus(bool online);
+    void IdentifySymbology();
     void Timer1_Timer();
     // Opens the current port and shows a routed window for as long as it is open.
     void showRoutedWindow(bool ReaderLink::*routingFlag, const std::function<void()>& show);
@@ -90,4 +98,6 @@ private:
     std::array<qint16, 21> portTable_{};
     bool busy_ = false;
     bool closePending_ = false;
+    frmSymbols* symbols_ = nullptr;
+    frmAlign* align_ = nullptr;
 };

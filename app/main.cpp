@@ -3,6 +3,7 @@
 #include "app/message_box_prompter.h"
 #include "app/port_listing.h"
 #include "simulator/pty_reader.h"
+#include "simulator/read_timing.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -26,6 +27,12 @@ std::unique_ptr<PtyReader> startSimulatedReader(CommandLine& options, int* exitC
         return nullptr;
     }
     options.ports.map(1, reader->devicePath());
+    // Something to identify: each read presents the next of these.
+    reader->model().configuration().setPresentedBarcodes(
+        {{1, "KSR6500"}, {6, "4006381333931"}, {4, "Test-128"}, {0, "93-SAMPLE"}});
+    attachReadTiming(*reader, kReadTimeMs);
+    // The alignment target wanders slowly, so the alignment window has something to show.
+    reader->model().alignmentTarget().setDrift(true);
     return reader;
 }
 

@@ -18,7 +18,7 @@ bool settingsDiffer(const ReaderState& state) {
 }
 } // namespace
 
-void runVerification(OperationContext& context) {
+VerificationOutcome runVerification(OperationContext& context) {
     ReaderLink& link = context.link;
     const qint64 deadline = link.ticks() + kCollectTicks;
     link.collectReply = true;
@@ -33,14 +33,14 @@ void runVerification(OperationContext& context) {
         context.prompter.warn(
             QStringLiteral("No Response from Barcode Reader on COM%1").arg(link.currentPort));
         context.showStatus(false);
-        return;
+        return VerificationOutcome::NoResponse;
     }
     const QString invalid = QStringLiteral("Invalid Response from Barcode Reader");
     if (reply.identifierCut) {
         // The reply broke off right after its marker: nothing in it can be trusted.
         context.prompter.warn(invalid);
         context.showStatus(false);
-        return;
+        return VerificationOutcome::NoSettings;
     }
 
     ReaderState& state = context.state;
@@ -67,11 +67,12 @@ void runVerification(OperationContext& context) {
     context.showStatus(true);
 
     if (!blockRead)
-        return;
+        return VerificationOutcome::NoSettings;
     QString error;
     if (!writeSettingsReport(context.reportPath, state.ReaderSettings, &error)) {
         context.prompter.warn(QStringLiteral("The settings report could not be written to ") +
                               context.reportPath + kLineBreak + error + kLineBreak +
                               QStringLiteral("The previous report is unchanged."));
     }
+    return VerificationOutcome::SettingsRead;
 }

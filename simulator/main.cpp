@@ -1,9 +1,12 @@
+#include "simulator/power_on_file.h"
 #include "simulator/pty_reader.h"
 #include "simulator/quit_on_signal.h"
+#include "simulator/read_timing.h"
 #include "simulator/sim_options.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QTextStream>
 
 int main(int argc, char* argv[]) {
@@ -23,6 +26,26 @@ int main(int argc, char* argv[]) {
     }
 
     PtyReader reader;
+    if (!options.defaultsFile.isEmpty()) {
+        // Power on: the words stored last time, if any.
+        if (QFile::exists(options.defaultsFile)) {
+            const auto stored = readPowerOnFile(options.defaultsFile, &error);
+            if (!stored) {
+                err << prefix << error << Qt::endl;
+                return 1;
+            }
+            reader.model().configuration().setPowerOnWords(*stored);
+            reader.model().powerCycle();
+        }
+        reader.model().configuration().setPowerOnStore(
+            [&err, &prefix, path = options.defaultsFile](const SettingsWords& words) {
+                QString why;
+                if (!writePowerOnFile(path, words, &why))
+                    err << prefix << "cannot keep the power-on words: " << why << Qt::endl;
+            });
+    }
+    reader.model().configuration().setPresentedBarcodes(options.barcodes);
+    attachReadTiming(reader, kReadTimeMs);
     if (options.firmware)
         reader.model().setFirmware(*options.firmware);
     for (const auto& [index, value] : options.words)

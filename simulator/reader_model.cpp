@@ -69,12 +69,15 @@ QList<QByteArray> ReaderModel::receive(const QByteArray& bytes, QList<QByteArray
     return replies;
 }
 
-QByteArray ReaderModel::dispatch(const QByteArray& code) const {
+QByteArray ReaderModel::dispatch(const QByteArray& code) {
     if (const auto scripted = m_scripted.constFind(code); scripted != m_scripted.constEnd())
         return *scripted;
+    if (QByteArray reply; m_configuration.handle(code, m_words, &reply))
+        return reply;
     using Handler = QByteArray (ReaderModel::*)() const;
     static const std::map<QByteArray, Handler> handlers = {
         {QByteArrayLiteral("Z3"), &ReaderModel::z3Reply},
+        {QByteArrayLiteral("DZ"), &ReaderModel::dzReply},
     };
     const auto it = handlers.find(code);
     if (it == handlers.end())
@@ -98,6 +101,10 @@ QByteArray ReaderModel::z3Reply() const {
     }
     out += "\r\nOK\r\n";
     return out;
+}
+
+QByteArray ReaderModel::dzReply() const {
+    return m_target.report();
 }
 
 void ReaderModel::clearReceived() {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "simulator/alignment_target.h"
+#include "simulator/reader_configuration.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -39,6 +42,17 @@ public:
 
     QByteArray z3Reply() const;
 
+    // Symbologies, standard configuration, power-on defaults, identification and reads.
+    ReaderConfiguration& configuration() { return m_configuration; }
+    // Off and on again: the words "Z2" stored come back.
+    void powerCycle() {
+        m_configuration.powerCycle(m_words);
+        resetFrame();
+    }
+    // The alignment report of the target in front of the reader.
+    QByteArray dzReply() const;
+    AlignmentTarget& alignmentTarget() { return m_target; }
+
     // Answers `code` with exactly `reply` instead of the built reply: a reader that reports
     // in an unusual layout, or garbles its report.
     void setScriptedReply(const QByteArray& code, const QByteArray& reply) {
@@ -52,12 +66,15 @@ public:
 
 private:
     // Returns the reply to `code`, or a null QByteArray when it stays silent.
-    QByteArray dispatch(const QByteArray& code) const;
+    QByteArray dispatch(const QByteArray& code);
     void recordCode(const QByteArray& code);
 
     QByteArray m_firmware;
     QHash<QByteArray, QByteArray> m_scripted;
     Words m_words;
+    ReaderConfiguration m_configuration;
+    // Noise and drift change the target with every report it is asked for.
+    mutable AlignmentTarget m_target;
 
     // Bytes of the frame being assembled (ESC plus up to two code characters);
     // empty while hunting for the next ESC.

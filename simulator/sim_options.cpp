@@ -70,7 +70,18 @@ bool parseSimOptions(QCommandLineParser& parser, const QStringList& arguments, S
                                    QStringLiteral("Send random bytes instead of replies."));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Print each received command to stderr."));
-    parser.addOptions({link, firmware, word, silent, delay, cut, noise, verbose});
+    const QCommandLineOption defaultsFile(
+        QStringLiteral("defaults-file"),
+        QStringLiteral("Keep the power-on settings words that \"Z2\" stores in <file>, and start "
+                       "with the words found there."),
+        QStringLiteral("file"));
+    const QCommandLineOption barcode(
+        QStringLiteral("barcode"),
+        QStringLiteral("Present a barcode: FAMILY is a digit 0..9 or code39, codabar, 2of5, "
+                       "code128, upc, ean, none (no identifier). Repeatable: read in turn."),
+        QStringLiteral("FAMILY:DATA"));
+    parser.addOptions(
+        {link, firmware, word, silent, delay, cut, noise, verbose, defaultsFile, barcode});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -123,6 +134,16 @@ bool parseSimOptions(QCommandLineParser& parser, const QStringList& arguments, S
             return false;
         }
         options->cutAfter = *n;
+    }
+    options->defaultsFile = parser.value(defaultsFile);
+    for (const QString& value : parser.values(barcode)) {
+        QString why;
+        const auto parsed = parseBarcode(value, &why);
+        if (!parsed) {
+            *error = QStringLiteral("--barcode: ") + why;
+            return false;
+        }
+        options->barcodes.append(*parsed);
     }
     options->silent = parser.isSet(silent);
     options->noise = parser.isSet(noise);

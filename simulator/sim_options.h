@@ -1,5 +1,7 @@
 #pragma once
 
+#include "simulator/presented_barcode.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -20,6 +22,8 @@ struct SimOptions {
     int cutAfter = -1;
     bool noise = false;
     bool verbose = false;
+    QString defaultsFile;             // where "Z2" keeps the power-on words; empty: nowhere
+    QList<PresentedBarcode> barcodes; // read in turn
 };
 
 // Fills `options` from `arguments`; --help and --version print and exit.

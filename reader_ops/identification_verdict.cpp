@@ -1,0 +1,54 @@
+#include "reader_ops/identification_verdict.h"
+
+namespace {
+constexpr QChar kStx = u'\x02';
+constexpr QChar kLineBreak = u'\r';
+
+Prompt identifyPrompt(const QString& text, Prompt::Icon icon = Prompt::Icon::None) {
+    return {QStringLiteral("Identify Symbology"), text, icon, Prompt::Buttons::Ok};
+}
+
+QString familyName(int digit) {
+    switch (digit) {
+    case 1:
+        return QStringLiteral("Code 39");
+    case 2:
+        return QStringLiteral("Codabar");
+    case 3:
+        return QStringLiteral("2 of 5");
+    case 4:
+        return QStringLiteral("Code 128");
+    case 5:
+        return QStringLiteral("UPC");
+    case 6:
+        return QStringLiteral("EAN");
+    default:
+        return {};
+    }
+}
+} // namespace
+
+int identificationFamilyDigit(const QString& reply) {
+    if (reply.size() < 2 || reply.at(0) != kStx)
+        return 0;
+    const char16_t second = reply.at(1).unicode();
+    return second >= u'0' && second <= u'9' ? second - u'0' : 0;
+}
+
+std::optional<Prompt> identificationVerdict(const QString& reply) {
+    if (reply.size() < 2)
+        return identifyPrompt(QStringLiteral("The Barcode was not decoded"),
+                              Prompt::Icon::Exclamation);
+    const int digit = identificationFamilyDigit(reply);
+    const QString decode = QStringLiteral("Decode: ");
+    if (digit == 0) {
+        return identifyPrompt(QStringLiteral("The symbology is Unknown") + kLineBreak +
+                              QStringLiteral("MSI/Plessy, IATA, Code 93") + kLineBreak + decode +
+                              reply);
+    }
+    const QString family = familyName(digit);
+    if (family.isEmpty())
+        return std::nullopt;
+    return identifyPrompt(QStringLiteral("The symbology is ") + family + kLineBreak + decode +
+                          reply.mid(2));
+}

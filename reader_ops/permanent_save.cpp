@@ -1,0 +1,27 @@
+#include "reader_ops/permanent_save.h"
+
+#include "link/reader_link.h"
+#include "reader_ops/verification.h"
+
+namespace {
+constexpr int kSettleTicks = 5;
+}
+
+Prompt saveConfirmationPrompt() {
+    const QChar cr = u'\r';
+    return {QStringLiteral("Warning"),
+            QStringLiteral("This will save the current settings") + cr +
+                QStringLiteral("permanently as the power on defaults!") + cr +
+                QStringLiteral("Are you sure you want to do this?"),
+            Prompt::Icon::Exclamation, Prompt::Buttons::OkCancel};
+}
+
+void runPermanentSave(OperationContext& context) {
+    if (context.prompter.show(saveConfirmationPrompt()) != PromptAnswer::Ok)
+        return;
+    runVerification(context);
+    ReaderLink& link = context.link;
+    // Counted from the end of the verification, its message boxes included.
+    link.tickWait(link.ticks() + kSettleTicks);
+    link.SendCommand(QStringLiteral("Z2"));
+}

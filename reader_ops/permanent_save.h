@@ -1,0 +1,11 @@
+#pragma once
+
+#include "reader_ops/operation_context.h"
+#include "reader_ops/prompter.h"
+
+// The question asked before the reader's settings become its power-on defaults.
+Prompt saveConfirmationPrompt();
+
+// After the operator's OK: verifies the reader, gives it 5 ticks, then sends "Z2". The
+// verification's outcome does not stop the save.
+void runPermanentSave(OperationContext& context);

@@ -1,0 +1,56 @@
+#include "reader_ops/symbology_identification.h"
+
+#include "link/reader_link.h"
+#include "reader_ops/identification_verdict.h"
+
+namespace {
+constexpr int kSetupTicks = 4;
+constexpr int kReadTicks = 24;
+
+struct FamilyGroup {
+    const char* opener;
+    char digit;
+};
+
+// Each group selects a symbology and gives it its family digit ("Q" and the digit).
+constexpr FamilyGroup kGroups[] = {
+    {"M4", '1'}, {"M5", '2'}, {"M6", '3'}, {"M7", '3'}, {"M9", '4'}, {"N1", '5'}, {"M0", '5'},
+    {"N2", '5'}, {"M1", '5'}, {"N3", '6'}, {"M2", '6'}, {"N4", '6'}, {"M3", '6'},
+};
+} // namespace
+
+QStringList identificationCommands() {
+    QStringList commands = {QStringLiteral("S8"), QStringLiteral("B2")};
+    bool first = true;
+    for (const FamilyGroup& group : kGroups) {
+        commands << QLatin1String(group.opener);
+        if (!first)
+            commands << QStringLiteral("1A");
+        commands << QStringLiteral("Q") + QLatin1Char(group.digit);
+        first = false;
+    }
+    return commands;
+}
+
+void runIdentification(OperationContext& context) {
+    ReaderLink& link = context.link;
+    // Whatever the reader answers to the set-up is not collected.
+    for (const QString& code : identificationCommands())
+        link.SendCommand(code);
+    link.tickWait(link.ticks() + kSetupTicks);
+    link.replyBuffer.clear();
+
+    context.prompter.show({QStringLiteral("Identify Symbology"),
+                           QStringLiteral("Present the Barcode to be identified to the scanner") +
+                               QChar(u'\r') + QStringLiteral("Then click OK"),
+                           Prompt::Icon::None, Prompt::Buttons::Ok});
+
+    link.collectReply = true;
+    link.SendCommand(QStringLiteral("S7"));
+    link.tickWait(link.ticks() + kReadTicks);
+    link.collectReply = false;
+    link.SendCommand(QStringLiteral("1Y"));
+
+    if (const auto verdict = identificationVerdict(link.replyBuffer))
+        context.prompter.show(*verdict);
+}
