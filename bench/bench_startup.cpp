@@ -43,16 +43,6 @@ struct Readers {
     }
 };
 
-class StatusWatch : public QObject {
-public:
-    qint64 at = -1;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::PaletteChange && at < 0)
-            at = monotonicNs();
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 // One start-up inside a fresh process, as ksr-utility's runWindow does it. Prints one line of
 // key=value figures in milliseconds for the parent to read.
 int childStartup(int argc, char* argv[], qint64 spawnNs) {

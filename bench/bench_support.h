@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
+#include <QLabel>
 #include <QList>
+#include <QPalette>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -114,5 +117,23 @@ inline int intOption(const QStringList& arguments, const QString& name, int fall
     const int value = arguments[at + 1].toInt(&ok);
     return ok && value > 0 ? value : fallback;
 }
+
+// ShowStatus sets the label's palette just before its text; a palette that really changes
+// sends PaletteChange synchronously, so this is the moment the status is set.
+class StatusWatch : public QObject {
+public:
+    qint64 at = -1;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange && at < 0)
+            at = monotonicNs();
+        return QObject::eventFilter(watched, event);
+    }
+    // Puts the label back to a state every status differs from, so the next one shows.
+    void reset(QLabel* label) {
+        label->setPalette(QPalette());
+        label->setText(QString());
+        at = -1;
+    }
+};
 
 } // namespace bench

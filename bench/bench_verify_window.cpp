@@ -9,24 +9,6 @@
 namespace {
 using namespace bench;
 
-// ShowStatus sets the label's palette just before its text; a palette that really changes
-// sends PaletteChange synchronously, so this is the moment the status is set.
-class StatusWatch : public QObject {
-public:
-    qint64 at = -1;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::PaletteChange && at < 0)
-            at = monotonicNs();
-        return QObject::eventFilter(watched, event);
-    }
-    // Puts the label back to a state every status differs from, so the next one shows.
-    void reset(QLabel* label) {
-        label->setPalette(QPalette());
-        label->setText(QString());
-        at = -1;
-    }
-};
-
 struct Run {
     qint64 before = -1; // just before GetXSW (or Form_Load)
     qint64 z3 = -1;     // the simulated reader has the whole "Z3" frame
