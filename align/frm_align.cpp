@@ -26,12 +26,6 @@ bool inBand(float v) {
 qreal roundEven(qreal v) {
     return std::nearbyint(v);
 }
-
-QFont labelFont() {
-    QFont font = dialogFont();
-    font.setPointSizeF(9.75);
-    return font;
-}
 } // namespace
 
 frmAlign::frmAlign(ReaderLink& link, std::function<bool()> sideLook, QWidget* parent)
@@ -60,7 +54,7 @@ void frmAlign::buildControls() {
     Picture2 = canvas("Picture2", 840, 4440, 3132, 372);
     Picture3 = canvas("Picture3", 5160, 480, 372, 4932);
 
-    const QFont font = labelFont();
+    const QFont font = dialogFont(9.75);
     const auto label = [&](const char* name, const QString& caption, Qt::Alignment alignment,
                            QRect geometry) {
         auto* l = new QLabel(caption, this);

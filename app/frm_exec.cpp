@@ -2,6 +2,7 @@
 
 #include "align/frm_align.h"
 #include "app/ui_metrics.h"
+#include "decode/frm_decode.h"
 #include "reader_ops/default_config.h"
 #include "reader_ops/permanent_save.h"
 #include "reader_ops/prompter.h"
@@ -51,6 +52,8 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
             align_->close();
     };
     link_.alignReceiver = [this] { alignWindow().OnComm(); };
+    showDecodeWindow = [this] { decodeWindow().exec(); };
+    link_.decodeReceiver = [this] { decodeWindow().OnComm(); };
     showSymbolsWindow = [this] { symbolsWindow().showModally(); };
 }
 
@@ -208,6 +211,13 @@ frmAlign& frmExec::alignWindow() {
 
 void frmExec::cmdDecode_Click() {
     showRoutedWindow(&ReaderLink::decodeRouting, showDecodeWindow);
+}
+
+frmDecode& frmExec::decodeWindow() {
+    if (!decode_)
+        decode_ = new frmDecode(
+            link_, [this] { cmdDefaults_Click(); }, this);
+    return *decode_;
 }
 
 void frmExec::showRoutedWindow(bool ReaderLink::*routingFlag, const std::function<void()>& show) {

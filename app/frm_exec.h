@@ -18,6 +18,7 @@
 class Prompter;
 class frmSymbols;
 class frmAlign;
+class frmDecode;
 
 // The main window: port list, status, firmware identifier and the buttons that start every
 // operation. It owns the reader link that all other windows use.
@@ -51,6 +52,8 @@ public:
     std::function<void()> closeAlignWindow;
     // The alignment window, made on first use and kept; the hooks above show and close it.
     frmAlign& alignWindow();
+    // The decode test window, made on first use and kept; showDecodeWindow shows it.
+    frmDecode& decodeWindow();
 
     QGroupBox* frmSetup;
     QComboBox* cboComPorts;
@@ -100,4 +103,5 @@ private:
     bool closePending_ = false;
     frmSymbols* symbols_ = nullptr;
     frmAlign* align_ = nullptr;
+    frmDecode* decode_ = nullptr;
 };

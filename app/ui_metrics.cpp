@@ -21,12 +21,12 @@ QRect Twips::rect(int left, int top, int width, int height) const {
     return {px(left), px(top), px(width), px(height)};
 }
 
-QFont dialogFont() {
+QFont dialogFont(qreal pointSize) {
     // Liberation Sans has Arial's widths; the usual Linux stand-ins for the classic dialog
     // font are wider and would clip the captions.
     QFont font(QStringLiteral("Liberation Sans"));
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
+    font.setPointSizeF(pointSize);
     return font;
 }
 

@@ -18,5 +18,6 @@ private:
 
 // The windows' font: a metric stand-in for the classic 8-point dialog font, narrow enough that
 // every caption fits its control.
-QFont dialogFont();
+// 8.25 points for controls; the alignment and decode windows label their axes at 9.75.
+QFont dialogFont(qreal pointSize = 8.25);
 QFont dialogBoldFont();

@@ -50,6 +50,12 @@ int main(int argc, char* argv[]) {
         reader.model().setFirmware(*options.firmware);
     for (const auto& [index, value] : options.words)
         reader.model().setWord(index, value);
+    DecodeReports& decode = reader.model().decodeReports();
+    if (options.decodePercentage)
+        decode.setPercentage(*options.decodePercentage);
+    if (options.decodeData)
+        decode.setData(*options.decodeData);
+    decode.setRate(options.decodeRate);
     reader.setSilent(options.silent);
     reader.setExtraDelayMs(options.delayMs);
     reader.setCutAfter(options.cutAfter);

@@ -78,6 +78,7 @@ QByteArray ReaderModel::dispatch(const QByteArray& code) {
     static const std::map<QByteArray, Handler> handlers = {
         {QByteArrayLiteral("Z3"), &ReaderModel::z3Reply},
         {QByteArrayLiteral("DZ"), &ReaderModel::dzReply},
+        {QByteArrayLiteral("U8"), &ReaderModel::u8Reply},
     };
     const auto it = handlers.find(code);
     if (it == handlers.end())
@@ -105,6 +106,10 @@ QByteArray ReaderModel::z3Reply() const {
 
 QByteArray ReaderModel::dzReply() const {
     return m_target.report();
+}
+
+QByteArray ReaderModel::u8Reply() const {
+    return m_decode.answer();
 }
 
 void ReaderModel::clearReceived() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "simulator/alignment_target.h"
+#include "simulator/decode_reports.h"
 #include "simulator/reader_configuration.h"
 
 #include <QByteArray>
@@ -52,6 +53,9 @@ public:
     // The alignment report of the target in front of the reader.
     QByteArray dzReply() const;
     AlignmentTarget& alignmentTarget() { return m_target; }
+    // The answer to the decode test's trigger.
+    QByteArray u8Reply() const;
+    DecodeReports& decodeReports() { return m_decode; }
 
     // Answers `code` with exactly `reply` instead of the built reply: a reader that reports
     // in an unusual layout, or garbles its report.
@@ -75,6 +79,8 @@ private:
     ReaderConfiguration m_configuration;
     // Noise and drift change the target with every report it is asked for.
     mutable AlignmentTarget m_target;
+    // Counts the triggers it is asked to answer.
+    mutable DecodeReports m_decode;
 
     // Bytes of the frame being assembled (ESC plus up to two code characters);
     // empty while hunting for the next ESC.

@@ -80,8 +80,20 @@ bool parseSimOptions(QCommandLineParser& parser, const QStringList& arguments, S
         QStringLiteral("Present a barcode: FAMILY is a digit 0..9 or code39, codabar, 2of5, "
                        "code128, upc, ean, none (no identifier). Repeatable: read in turn."),
         QStringLiteral("FAMILY:DATA"));
-    parser.addOptions(
-        {link, firmware, word, silent, delay, cut, noise, verbose, defaultsFile, barcode});
+    const QCommandLineOption decodePercentage(
+        QStringLiteral("decode-percentage"),
+        QStringLiteral("Percentage text of the decode test's reports (default 75)."),
+        QStringLiteral("text"));
+    const QCommandLineOption decodeData(
+        QStringLiteral("decode-data"),
+        QStringLiteral("Decoded data of the decode test's reports (default 0123456789)."),
+        QStringLiteral("text"));
+    const QCommandLineOption decodeRate(
+        QStringLiteral("decode-rate"),
+        QStringLiteral("Answer <n> of every 100 decode test triggers (default 100; 0: never)."),
+        QStringLiteral("n"));
+    parser.addOptions({link, firmware, word, silent, delay, cut, noise, verbose, defaultsFile,
+                       barcode, decodePercentage, decodeData, decodeRate});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -144,6 +156,27 @@ bool parseSimOptions(QCommandLineParser& parser, const QStringList& arguments, S
             return false;
         }
         options->barcodes.append(*parsed);
+    }
+    for (const auto& [option, target] : {std::pair{&decodePercentage, &options->decodePercentage},
+                                         std::pair{&decodeData, &options->decodeData}}) {
+        if (!parser.isSet(*option))
+            continue;
+        const QString text = parser.value(*option);
+        if (!isLatin1(text)) {
+            *error = QStringLiteral("--%1: only Latin-1 characters are possible")
+                         .arg(option->names().constFirst());
+            return false;
+        }
+        *target = text.toLatin1();
+    }
+    if (parser.isSet(decodeRate)) {
+        const auto rate = boundedInt(parser.value(decodeRate), 0, 100);
+        if (!rate) {
+            *error = QStringLiteral("--decode-rate: expected 0..100, got '%1'")
+                         .arg(parser.value(decodeRate));
+            return false;
+        }
+        options->decodeRate = *rate;
     }
     options->silent = parser.isSet(silent);
     options->noise = parser.isSet(noise);

@@ -24,6 +24,10 @@ struct SimOptions {
     bool verbose = false;
     QString defaultsFile;             // where "Z2" keeps the power-on words; empty: nowhere
     QList<PresentedBarcode> barcodes; // read in turn
+    // The decode test's reports; unset: the reader's own.
+    std::optional<QByteArray> decodePercentage;
+    std::optional<QByteArray> decodeData;
+    int decodeRate = 100; // triggers in a hundred answered
 };
 
 // Fills `options` from `arguments`; --help and --version print and exit.

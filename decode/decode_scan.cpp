@@ -1,0 +1,60 @@
+#include "decode/decode_scan.h"
+
+DecodeScan::TickResult DecodeScan::tick() {
+    TickResult result;
+    switch (ScanState) {
+    case Idle:
+        arm();
+        ScanTickCount = 0;
+        result.step = Step::Trigger;
+        break;
+    case Armed:
+        ++ScanTickCount;
+        break;
+    case FirstTick:
+        ++ScanTickCount;
+        ScanState = SecondTick;
+        break;
+    case SecondTick:
+        ++ScanTickCount;
+        ScanState = Complete;
+        break;
+    case Complete:
+        result = {Step::Evaluate, ReportText};
+        ScanState = Armed;
+        ReportText.clear();
+        ScanTickCount = 0;
+        break;
+    default:
+        break;
+    }
+    // Counted from the last trigger or evaluation, so a report that starts late is dropped too.
+    if (ScanTickCount > kTimeoutTicks)
+        ScanState = Idle;
+    return result;
+}
+
+void DecodeScan::receive(const QByteArray& data) {
+    switch (ScanState) {
+    case Armed:
+        ReportText += QString::fromLatin1(data);
+        ScanState = FirstTick;
+        break;
+    case FirstTick:
+    case SecondTick:
+        ReportText += QString::fromLatin1(data);
+        break;
+    default:
+        break; // read and dropped
+    }
+}
+
+void DecodeScan::arm() {
+    ReportText.clear();
+    ScanState = Armed;
+}
+
+void DecodeScan::disarm() {
+    ReportText.clear();
+    ScanState = Idle;
+}

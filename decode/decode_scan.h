@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+// The collect cycle of the decode test window, one 50 ms tick and one receive event at a time.
+// It says when to trigger and what to evaluate; the window sends, reads and draws.
+class DecodeScan {
+public:
+    enum State : qint16 {
+        Idle = 0,       // the next tick triggers
+        Armed = 1,      // waiting for the first characters of a report
+        FirstTick = 2,  // collecting
+        SecondTick = 3, // collecting
+        Complete = 4,   // the next tick evaluates; nothing more is read
+    };
+    // Ticks without an evaluated report after which the scan falls back to Idle.
+    static constexpr qint32 kTimeoutTicks = 25;
+
+    enum class Step {
+        None,
+        Trigger,  // send "U8", then discard what waits in the receive buffer
+        Evaluate, // show `report`, then discard what waits in the receive buffer
+    };
+    struct TickResult {
+        Step step = Step::None;
+        QString report; // for Step::Evaluate
+    };
+
+    TickResult tick();
+    // Whether a receive event reads the line; in Complete the characters are left waiting.
+    bool reads() const { return ScanState != Complete; }
+    void receive(const QByteArray& data);
+    // A trigger went out: a new report is awaited. The tick count runs on.
+    void arm();
+    // The window closed: no report is awaited. The tick count is kept for the next opening.
+    void disarm();
+
+    qint16 ScanState = Idle;
+    QString ReportText;
+    qint32 ScanTickCount = 0;
+};

@@ -1,0 +1,163 @@
+#include "decode/frm_decode.h"
+
+#include "app/ui_metrics.h"
+#include "decode/decode_report.h"
+#include "link/reader_link.h"
+
+#include <QHideEvent>
+#include <QPainter>
+#include <QShowEvent>
+
+namespace {
+constexpr int kTickIntervalMs = 50;
+constexpr int kScaleGapTwips = 60;
+const QString kNoData = QStringLiteral("Barcode ID");
+
+const QColor kWhite(255, 255, 255);
+const QColor kBlue(0, 0, 255);
+} // namespace
+
+frmDecode::frmDecode(ReaderLink& link, std::function<void()> defaults, QWidget* parent)
+    : QDialog(parent), link_(link), defaults_(std::move(defaults)) {
+    buildControls();
+    connect(Timer1, &QTimer::timeout, this, &frmDecode::Timer1_Timer);
+    connect(cmdQuit, &QPushButton::clicked, this, &frmDecode::cmdQuit_Click);
+}
+
+void frmDecode::buildControls() {
+    const Twips t;
+    setObjectName(QStringLiteral("frmDecode"));
+    setWindowTitle(QStringLiteral("Decode"));
+    setFont(dialogFont());
+    setFixedSize(t.px(2115), t.px(5595));
+
+    Picture1 = new Canvas(372, 3492, t.px(14400) / 14400.0, kWhite, this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(t.rect(720, 360, 372, 3492));
+
+    const QFont font = dialogFont(9.75);
+    const auto label = [&](const char* name, const QString& caption, QRect geometry) {
+        auto* l = new QLabel(caption, this);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(geometry);
+        l->setFont(font);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // The reader's data is shown as it came, never as markup.
+        l->setTextFormat(Qt::PlainText);
+        return l;
+    };
+    Label3 = label("Label3", QStringLiteral("ID:"), t.rect(240, 4440, 372, 252));
+    lblBarcode = label("lblBarcode", kNoData, t.rect(600, 4440, 2772, 252));
+
+    cmdQuit = new QPushButton(QStringLiteral("Exit"), this);
+    cmdQuit->setObjectName(QStringLiteral("cmdQuit"));
+    cmdQuit->setGeometry(t.rect(360, 5040, 1092, 372));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setTimerType(Qt::PreciseTimer);
+}
+
+void frmDecode::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous() && !loaded_)
+        Form_Load();
+}
+
+void frmDecode::hideEvent(QHideEvent* event) {
+    // A minimised window keeps scanning; only closing ends the scan, and only once.
+    if (!event->spontaneous() && loaded_)
+        Form_Unload();
+    QDialog::hideEvent(event);
+}
+
+void frmDecode::Form_Load() {
+    loaded_ = true;
+    // A fresh showing: no data and a white gauge until a report is evaluated.
+    lblBarcode->setText(kNoData);
+    Picture1->clear();
+    scaleShown_ = false;
+    StartScan();
+    Timer1->setInterval(kTickIntervalMs);
+    Timer1->start();
+}
+
+void frmDecode::Form_Unload() {
+    loaded_ = false;
+    Timer1->stop();
+    EndScan();
+}
+
+void frmDecode::StartScan() {
+    link_.SendCommand(QStringLiteral("U8"));
+    link_.discardInput();
+    scan.arm();
+}
+
+void frmDecode::EndScan() {
+    if (defaults_)
+        defaults_();
+    link_.discardInput();
+    scan.disarm();
+}
+
+void frmDecode::OnComm() {
+    if (scan.reads())
+        scan.receive(link_.readInput());
+}
+
+void frmDecode::Timer1_Timer() {
+    const DecodeScan::TickResult result = scan.tick();
+    switch (result.step) {
+    case DecodeScan::Step::Trigger:
+        link_.SendCommand(QStringLiteral("U8"));
+        link_.discardInput();
+        break;
+    case DecodeScan::Step::Evaluate:
+        ShowResult(result.report);
+        link_.discardInput();
+        break;
+    case DecodeScan::Step::None:
+        break;
+    }
+}
+
+void frmDecode::cmdQuit_Click() {
+    close();
+}
+
+void frmDecode::ShowResult(QStringView report) {
+    const std::optional<DecodeReport> parsed = parseDecodeReport(report);
+    if (!parsed)
+        return;
+    const qreal width = Picture1->widthTwips();
+    const qreal height = Picture1->heightTwips();
+    const qreal level = height * whiteFraction(parsed->percentage);
+    {
+        CanvasPainter painter(*Picture1);
+        painter.filledRect({0, 0}, {width, level}, kWhite);
+        painter.filledRect({0, level}, {width, height}, kBlue);
+    }
+    scaleShown_ = true;
+    update();
+    lblBarcode->setText(parsed->data);
+}
+
+void frmDecode::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    if (!scaleShown_)
+        return;
+    // Each text ends a little left of the gauge, centred on its level: 100% at the top edge,
+    // 0% at the bottom edge.
+    const QRect gauge = Picture1->geometry();
+    const int gap = Twips().px(kScaleGapTwips);
+    QPainter painter(this);
+    painter.setFont(font());
+    const QFontMetrics metrics(font());
+    for (int v = 0; v <= 100; v += 20) {
+        const QString text = QString::number(v) + QLatin1Char('%');
+        const int y = gauge.top() + gauge.height() * (100 - v) / 100;
+        const int x = gauge.left() - metrics.horizontalAdvance(text) - gap;
+        painter.drawText(QPoint(x, y - metrics.height() / 2 + metrics.ascent()), text);
+    }
+}

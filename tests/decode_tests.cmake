@@ -1,0 +1,11 @@
+# Decode test window tests.
+ksr_add_test(tst_decode_report
+  SOURCES unit/tst_decode_report.cpp
+  LIBS ksr_decode ksr_simulator
+  TIMEOUT 30)
+
+# The window against the simulated reader, through a real serial port.
+ksr_add_test(tst_decode_window
+  SOURCES e2e/tst_decode_window.cpp
+  LIBS ksr_app ksr_simulator
+  TIMEOUT 240)
