@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# CI: build the fuzz targets with clang and AddressSanitizer/UndefinedBehaviorSanitizer, then run
+# each for a bounded time from a copy of its seed corpus. Any crash, leak or sanitizer report
+# fails. KSR_FUZZ_SECONDS sets the time per target (default 20).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${KSR_FUZZ_SECONDS:-20}
+
+packages=(clang-14 libclang-rt-14-dev qt6-base-dev qt6-serialport-dev cmake make)
+if ! dpkg -s "${packages[@]}" >/dev/null 2>&1; then
+  S=$([ "$(id -u)" = 0 ] || echo sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  $S apt-get update
+  $S apt-get install -y --no-install-recommends "${packages[@]}"
+fi
+
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DKSR_FUZZ=ON
+cmake --build build-fuzz --target ksr_fuzzers -j2
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+failed=()
+for corpus in fuzz/corpus/*/; do
+  target=$(basename "$corpus")
+  mkdir -p "$work/$target/corpus" "$work/$target/crashes"
+  cp "$corpus"* "$work/$target/corpus/"
+  echo "+ fuzz_$target for ${seconds}s"
+  if ! build-fuzz/fuzz/"fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$work/$target/crashes/" "$work/$target/corpus" \
+    >"$work/$target/log" 2>&1; then
+    tail -n 60 "$work/$target/log"
+    for crash in "$work/$target/crashes/"*; do
+      if [ -f "$crash" ]; then
+        echo "input $(basename "$crash"):"
+        od -c "$crash" | head -n 20
+      fi
+    done
+    failed+=("$target")
+  fi
+  grep -E '^stat::number_of_executed_units' "$work/$target/log" || true
+done
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "fuzz targets failed: ${failed[*]}" >&2
+  exit 1
+fi
+echo "all fuzz targets passed"

@@ -1,0 +1,38 @@
+// The --port argument alone, and whole command lines (arguments separated by NUL bytes).
+#include "app/command_line.h"
+#include "fuzz_input.h"
+#include "link/port_map.h"
+
+#include <QCoreApplication>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    // The help text names the program.
+    static QCoreApplication application(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes = fuzzBytes(data, size);
+    QString error;
+    const auto assignment = PortMap::parseAssignment(QString::fromUtf8(bytes), &error);
+    if (assignment) {
+        FUZZ_CHECK(assignment->port >= PortMap::kFirstPort &&
+                   assignment->port <= PortMap::kLastPort);
+        FUZZ_CHECK(!assignment->device.isEmpty() && !assignment->device.contains(QChar(u'\0')));
+    } else {
+        FUZZ_CHECK(!error.isEmpty());
+    }
+
+    QStringList arguments{QStringLiteral("ksr-utility")};
+    for (const QByteArray& argument : bytes.split('\0'))
+        arguments << QString::fromUtf8(argument);
+    const CommandLineOutcome outcome = parseCommandLine(arguments);
+    if (outcome.run) {
+        FUZZ_CHECK(!outcome.options.reportPath.isEmpty());
+        for (int port = PortMap::kFirstPort; port <= PortMap::kLastPort; ++port)
+            FUZZ_CHECK(!outcome.options.ports.deviceFor(port).isEmpty());
+    } else {
+        FUZZ_CHECK(!outcome.message.isEmpty() && (outcome.exitCode == 0 || outcome.exitCode == 2));
+    }
+    return 0;
+}
