@@ -29,7 +29,7 @@ QString PortMap::deviceFor(int port) const {
 }
 
 std::optional<PortMap::Assignment> PortMap::parseAssignment(const QString& text, QString* error) {
-    static const QRegularExpression pattern(QStringLiteral("^COM([0-9]{1,2})=(.+)$"),
+    static const QRegularExpression pattern(QStringLiteral("^COM([0-9]{1,2})=(.+)\\z"),
                                             QRegularExpression::CaseInsensitiveOption);
     const auto match = pattern.match(text);
     if (!match.hasMatch()) {

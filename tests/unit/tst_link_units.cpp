@@ -64,6 +64,7 @@ private slots:
         QTest::newRow("port 17") << "COM17=/dev/x" << 0 << "";
         QTest::newRow("not a port") << "LPT1=/dev/x" << 0 << "";
         QTest::newRow("no equals") << "COM1" << 0 << "";
+        QTest::newRow("trailing newline") << "COM1=/dev/x\n" << 0 << "";
     }
     void portAssignment() {
         QFETCH(QString, text);
