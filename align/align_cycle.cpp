@@ -30,19 +30,22 @@ AlignCycle::TickResult AlignCycle::tick() {
 bool AlignCycle::receive(const QByteArray& data) {
     switch (CycleState) {
     case AwaitingStart: {
-        ReportText += QString::fromLatin1(data);
-        const qsizetype start = ReportText.indexOf(QLatin1Char(kStartMarker));
+        // Nothing before the start marker is kept, so a line without one costs no memory.
+        const qsizetype start = data.indexOf(kStartMarker);
         if (start >= 0) {
-            ReportText.remove(0, start + 1);
+            ReportText = QString::fromLatin1(data.mid(start + 1));
             CycleState = Collecting;
+            giveUpIfRunaway();
         }
         return false;
     }
     case Collecting: {
         ReportText += QString::fromLatin1(data);
         const qsizetype end = ReportText.indexOf(QLatin1Char(kEndMarker));
-        if (end < 0)
+        if (end < 0) {
+            giveUpIfRunaway();
             return false;
+        }
         // The body ends in CR in place of its last character. An end marker directly after
         // the start marker leaves no character to replace: the body is the CR alone.
         ReportText.truncate(qMax<qsizetype>(end - 1, 0));
@@ -53,4 +56,11 @@ bool AlignCycle::receive(const QByteArray& data) {
     default:
         return false; // read and dropped
     }
+}
+
+void AlignCycle::giveUpIfRunaway() {
+    if (ReportText.size() <= kReportTextCap)
+        return;
+    ReportText.clear();
+    CycleState = Idle;
 }

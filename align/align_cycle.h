@@ -15,6 +15,9 @@ public:
     // Ticks since the request after which a wait is given up.
     static constexpr qint32 kStartTimeout = 5;
     static constexpr qint32 kReportTimeout = 20;
+    // A report body is some 500 characters. Past this without its end marker, the report is
+    // given up like one that timed out.
+    static constexpr qsizetype kReportTextCap = 64 * 1024;
 
     enum class Step {
         None,
@@ -33,4 +36,7 @@ public:
     qint16 CycleState = Idle;
     QString ReportText;
     qint32 TickCount = 0;
+
+private:
+    void giveUpIfRunaway();
 };

@@ -37,16 +37,22 @@ DecodeScan::TickResult DecodeScan::tick() {
 void DecodeScan::receive(const QByteArray& data) {
     switch (ScanState) {
     case Armed:
-        ReportText += QString::fromLatin1(data);
+        append(data);
         ScanState = FirstTick;
         break;
     case FirstTick:
     case SecondTick:
-        ReportText += QString::fromLatin1(data);
+        append(data);
         break;
     default:
         break; // read and dropped
     }
+}
+
+void DecodeScan::append(const QByteArray& data) {
+    const qsizetype room = kReportTextCap - ReportText.size();
+    if (room > 0)
+        ReportText += QString::fromLatin1(data.left(room));
 }
 
 void DecodeScan::arm() {

@@ -17,6 +17,8 @@ public:
     };
     // Ticks without an evaluated report after which the scan falls back to Idle.
     static constexpr qint32 kTimeoutTicks = 25;
+    // A report is a few dozen characters; a runaway line keeps its head and loses the rest.
+    static constexpr qsizetype kReportTextCap = 64 * 1024;
 
     enum class Step {
         None,
@@ -29,7 +31,8 @@ public:
     };
 
     TickResult tick();
-    // Whether a receive event reads the line; in Complete the characters are left waiting.
+    // Whether received characters go into the report; in Complete they are dropped (the
+    // evaluation that follows would discard them anyway).
     bool reads() const { return ScanState != Complete; }
     void receive(const QByteArray& data);
     // A trigger went out: a new report is awaited. The tick count runs on.
@@ -40,4 +43,7 @@ public:
     qint16 ScanState = Idle;
     QString ReportText;
     qint32 ScanTickCount = 0;
+
+private:
+    void append(const QByteArray& data);
 };

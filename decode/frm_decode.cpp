@@ -102,8 +102,8 @@ void frmDecode::EndScan() {
 }
 
 void frmDecode::OnComm() {
-    if (scan.reads())
-        scan.receive(link_.readInput());
+    // Read even when the scan takes nothing: unread characters would pile up in the port.
+    scan.receive(link_.readInput());
 }
 
 void frmDecode::Timer1_Timer() {

@@ -35,6 +35,8 @@ public:
     QByteArray readInput();
     // Discards everything received and not yet read.
     void discardInput();
+    // Received and not yet read: what waits in the serial port's own buffer.
+    qint64 pendingInput() const { return MSComm1.isOpen() ? MSComm1.bytesAvailable() : 0; }
 
     qint16 currentPort = 0;
     bool alignRouting = false;

@@ -19,6 +19,7 @@ constexpr qint64 kNsPerMs = 1'000'000;
 // Coarse enough to stay cheap, fine enough that ~10 characters go per tick.
 constexpr int kPaceTickMs = 10;
 constexpr int kReadRetryMs = 100;
+constexpr qsizetype kFloodPoolSize = 64 * 1024;
 
 qint64 lineTimeNs(qsizetype chars) {
     return chars * kBitsPerChar * kNsPerSecond / kBaud;
@@ -144,7 +145,8 @@ bool PtyReader::openPty(QString* error) {
 }
 
 void PtyReader::closePty() {
-    // The notifier must go before its descriptor does.
+    // The notifiers must go before their descriptor does.
+    stopFlood();
     delete m_notifier;
     m_notifier = nullptr;
     m_readRetry.stop();
@@ -288,4 +290,52 @@ void PtyReader::sendDue() {
     const qint64 untilStart = m_pending.front().startNs - now;
     const int wait = untilStart > 0 ? int((untilStart + kNsPerMs - 1) / kNsPerMs) : kPaceTickMs;
     m_pacer.start(wait);
+}
+
+void PtyReader::startFlood(qint64 budget, const QByteArray& avoid) {
+    stopFlood();
+    if (!isRunning() || budget <= 0)
+        return;
+    m_floodPool.resize(kFloodPoolSize);
+    for (char& c : m_floodPool) {
+        do {
+            c = static_cast<char>(m_noiseRng.bounded(256));
+        } while (avoid.contains(c));
+    }
+    m_floodAt = 0;
+    m_floodLeft = budget;
+    m_floodSent = 0;
+    // Woken only while the pty has room: a full pty costs nothing.
+    m_floodNotifier =
+        new QSocketNotifier(static_cast<qintptr>(m_masterFd), QSocketNotifier::Write, this);
+    connect(m_floodNotifier, &QSocketNotifier::activated, this, &PtyReader::sendFlood);
+}
+
+void PtyReader::stopFlood() {
+    delete m_floodNotifier;
+    m_floodNotifier = nullptr;
+    m_floodLeft = 0;
+}
+
+void PtyReader::sendFlood() {
+    // A share per wake-up, so a reader draining as fast as we write cannot hold us here.
+    qint64 share = kFloodPoolSize * 4;
+    while (m_floodLeft > 0) {
+        const qsizetype count = qMin<qint64>(m_floodLeft, m_floodPool.size() - m_floodAt);
+        const ssize_t n =
+            ::write(m_masterFd, m_floodPool.constData() + m_floodAt, static_cast<size_t>(count));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return; // full: woken again when there is room
+        if (n <= 0)
+            break; // the line is broken; flooding it would only spin
+        m_floodSent += n;
+        m_floodLeft -= n;
+        share -= n;
+        m_floodAt = (m_floodAt + n) % m_floodPool.size();
+        if (share <= 0)
+            return;
+    }
+    stopFlood();
 }

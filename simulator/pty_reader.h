@@ -59,6 +59,14 @@ public:
     void setNoise(bool noise) { m_noise = noise; }
     bool isNoise() const { return m_noise; }
 
+    // A device that ignores the baud rate: random bytes as fast as the pty takes them, until
+    // `budget` bytes went out or stopFlood(). Bytes in `avoid` never appear. Replies still go
+    // out in between. Ends with the pty (hangUp, restart).
+    void startFlood(qint64 budget, const QByteArray& avoid = {});
+    void stopFlood();
+    bool isFlooding() const { return m_floodNotifier != nullptr; }
+    qint64 floodSent() const { return m_floodSent; }
+
 signals:
     void commandReceived(const QByteArray& code);
 
@@ -77,6 +85,7 @@ private:
     void queueReply(const QByteArray& reply);
     QByteArray noiseLike(const QByteArray& reply);
     void sendDue();
+    void sendFlood();
 
     ReaderModel m_model;
     int m_masterFd = -1;
@@ -94,6 +103,12 @@ private:
     int m_cutAfter = -1;
     bool m_noise = false;
     QRandomGenerator m_noiseRng;
+
+    QSocketNotifier* m_floodNotifier = nullptr;
+    QByteArray m_floodPool; // random bytes, written round and round
+    qsizetype m_floodAt = 0;
+    qint64 m_floodLeft = 0;
+    qint64 m_floodSent = 0;
 
     QElapsedTimer m_clock;
     QTimer m_pacer;

@@ -101,6 +101,23 @@ private slots:
             QCOMPARE(cycle.tick().report, body);
     }
 
+    void runawayLineCostsNoMemory() {
+        AlignCycle cycle;
+        cycle.tick();
+        const QByteArray junk(AlignCycle::kReportTextCap / 2, 'x');
+        // Awaiting the start marker, nothing is kept.
+        QVERIFY(!cycle.receive(junk));
+        QVERIFY(cycle.ReportText.isEmpty());
+        QVERIFY(!cycle.receive(junk + "\x01" + junk));
+        QCOMPARE(cycle.ReportText.size(), junk.size());
+        // Past the cap without an end marker the report is given up and asked for again.
+        QVERIFY(!cycle.receive(junk + 'y'));
+        QVERIFY(!cycle.receive("\x02"));
+        QCOMPARE(cycle.CycleState, qint16(AlignCycle::Idle));
+        QVERIFY(cycle.ReportText.isEmpty());
+        QCOMPARE(cycle.tick().step, Step::Request);
+    }
+
     void dataWhileIdleIsDropped() {
         AlignCycle cycle;
         QVERIFY(!cycle.receive("\x01"

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# CI: build with AddressSanitizer and UndefinedBehaviorSanitizer and run every test there.
+# Any sanitizer report, from a test or from a program a test starts, fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${KSR_ASAN_BUILD:-build-asan}
+flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+
+# -O1: far quicker to build than -O2 and still quick enough to run the suite.
+cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" -DCMAKE_CXX_FLAGS="$flags" \
+  -DCMAKE_EXE_LINKER_FLAGS="$flags" -DCMAKE_SHARED_LINKER_FLAGS="$flags"
+cmake --build "$build" -j"$(nproc)"
+
+# Reports go to files, so one from a program a test starts is caught too; printed at the end.
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=1:log_path=$logs/asan"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$logs/ubsan"
+
+status=0
+ctest --test-dir "$build" --output-on-failure || status=$?
+
+if compgen -G "$logs/*" >/dev/null; then
+  for f in "$logs"/*; do
+    echo "=== $f" >&2
+    cat "$f" >&2
+  done
+  echo "sanitizer reports above" >&2
+  status=1
+fi
+exit "$status"

@@ -1,0 +1,10 @@
+# A hostile line: floods, noise, vanishing devices, reports that cannot be written.
+ksr_add_test(tst_hostile_flood
+  SOURCES e2e/tst_hostile_flood.cpp
+  LIBS ksr_app ksr_simulator
+  TIMEOUT 180)
+
+ksr_add_test(tst_hostile_line
+  SOURCES e2e/tst_hostile_line.cpp
+  LIBS ksr_app ksr_simulator
+  TIMEOUT 240)
