@@ -1,0 +1,195 @@
+#include "align/frm_align.h"
+#include "decode/frm_decode.h"
+#include "main_window_rig.h"
+#include "modal_window.h"
+#include "reader_ops/default_settings.h"
+#include "reader_ops/permanent_save.h"
+
+#include <QFileInfo>
+
+namespace {
+const QString kNoResponse = QStringLiteral("No Response from Barcode Reader on COM1");
+const QString kDifferent = QStringLiteral("Settings are different from Default values");
+const QString kPresent =
+    QStringLiteral("Present the Barcode to be identified to the scanner\rThen click OK");
+const QString kNotDecoded = QStringLiteral("The Barcode was not decoded");
+constexpr int kLong = 10000; // ms; a loaded machine may be slow, never fast
+
+// Where the line goes away, and how the operation around it is started.
+enum class Wait {
+    Verification,
+    SaveVerification,
+    SaveSettle,
+    IdentifySetUp,
+    IdentifyPrompt,
+    IdentifyRead,
+    AlignWindow,
+    DecodeWindow,
+};
+} // namespace
+
+Q_DECLARE_METATYPE(Wait)
+
+// A line that misbehaves under every operation: noise, a device that vanishes mid-wait and a
+// new one on the same path afterwards.
+class HostileLineTest : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<MainWindowRig> rig;
+    frmExec* w = nullptr;
+    QString linkPath;
+
+    void chooseTheSelectedPort() { emit w->cboComPorts->activated(w->cboComPorts->currentIndex()); }
+
+    // Runs the operation a row names; `inWindow` runs once the alignment or decode window is up.
+    void run(Wait wait, const std::function<void()>& inWindow) {
+        switch (wait) {
+        case Wait::Verification:
+            chooseTheSelectedPort();
+            break;
+        case Wait::SaveVerification:
+        case Wait::SaveSettle:
+            w->cmdSave->click();
+            break;
+        case Wait::IdentifySetUp:
+        case Wait::IdentifyPrompt:
+        case Wait::IdentifyRead:
+            w->cmdSymbols->click();
+            break;
+        case Wait::AlignWindow:
+            whileShown(
+                w->alignWindow(), [&] { w->cmdAlign->click(); }, inWindow);
+            QVERIFY(!w->alignWindow().Timer1->isActive());
+            break;
+        case Wait::DecodeWindow:
+            // "Decode Test" itself stays disabled; its handler opens the window.
+            whileShown(
+                w->decodeWindow(), [&] { w->cmdDecode_Click(); }, inWindow);
+            QVERIFY(!w->decodeWindow().Timer1->isActive());
+            break;
+        }
+    }
+
+private slots:
+    void init() {
+        rig = std::make_unique<MainWindowRig>();
+        linkPath = rig->dir.filePath(QStringLiteral("reader"));
+        QString error;
+        QVERIFY2(rig->com1->makeLink(linkPath, &error), qPrintable(error));
+        w = &rig->make(portsFor({{1, linkPath}}));
+        w->Form_Load();
+        QCOMPARE(w->lblCOMM->text(), QStringLiteral("Online"));
+        rig->com1->clearReceived();
+        rig->prompter.shown.clear();
+    }
+    void cleanup() {
+        w = nullptr;
+        rig.reset();
+    }
+
+    void noiseInsteadOfAReplyChangesNothingElse_data() {
+        QTest::addColumn<Wait>("wait");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("verification") << Wait::Verification << kNoResponse << "Offline";
+        QTest::newRow("identification")
+            << Wait::IdentifyRead << QStringLiteral("The symbology is Unknown\r") << "Online";
+    }
+    void noiseInsteadOfAReplyChangesNothingElse() {
+        QFETCH(Wait, wait);
+        QFETCH(QString, message);
+        QFETCH(QString, status);
+        rig->com1->model().configuration().presentBarcode({1, "ABC"});
+        const SettingsTable settings = w->state().ReaderSettings;
+        const QByteArray report = rig->report();
+        rig->com1->setNoise(true);
+        run(wait, {});
+        const QStringList texts = rig->prompter.texts();
+        QCOMPARE(texts.size(), wait == Wait::Verification ? 1 : 2);
+        QVERIFY2(texts.last().startsWith(message), qPrintable(texts.last()));
+        QCOMPARE(w->lblCOMM->text(), status);
+        QCOMPARE(w->lblFWVersion->text(), QStringLiteral(" KWMR5817"));
+        QCOMPARE(w->state().ReaderSettings, settings);
+        QCOMPARE(rig->report(), report);
+        QVERIFY(w->link().isOpen());
+        QVERIFY(!w->link().collectReply);
+    }
+
+    void deviceVanishingInEveryWait_data() {
+        QTest::addColumn<Wait>("wait");
+        // The command whose arrival pulls the device; empty when the row pulls it otherwise.
+        QTest::addColumn<QByteArray>("pullAt");
+        QTest::addColumn<QStringList>("messages");
+        const QString confirm = saveConfirmationPrompt().text;
+        QTest::newRow("verification")
+            << Wait::Verification << QByteArray("Z3") << QStringList{kNoResponse};
+        QTest::newRow("save, its verification")
+            << Wait::SaveVerification << QByteArray("Z3") << QStringList{confirm, kNoResponse};
+        QTest::newRow("save, before Z2")
+            << Wait::SaveSettle << QByteArray() << QStringList{confirm, kDifferent};
+        QTest::newRow("identification, set-up")
+            << Wait::IdentifySetUp << QByteArray("S8") << QStringList{kPresent, kNotDecoded};
+        QTest::newRow("identification, prompt up")
+            << Wait::IdentifyPrompt << QByteArray() << QStringList{kPresent, kNotDecoded};
+        QTest::newRow("identification, read")
+            << Wait::IdentifyRead << QByteArray("S7") << QStringList{kPresent, kNotDecoded};
+        QTest::newRow("alignment window") << Wait::AlignWindow << QByteArray() << QStringList{};
+        QTest::newRow("decode window") << Wait::DecodeWindow << QByteArray() << QStringList{};
+    }
+    void deviceVanishingInEveryWait() {
+        QFETCH(Wait, wait);
+        QFETCH(QByteArray, pullAt);
+        QFETCH(QStringList, messages);
+        PtyReader& reader = *rig->com1;
+        bool pulled = false;
+        const auto pull = [&] {
+            if (!pulled)
+                reader.hangUp();
+            pulled = true;
+        };
+        connect(&reader, &PtyReader::commandReceived, this, [&](const QByteArray& code) {
+            if (code == pullAt)
+                pull();
+        });
+        rig->prompter.onShow = [&](const Prompt& prompt) {
+            if ((wait == Wait::SaveSettle && prompt.text == kDifferent) ||
+                (wait == Wait::IdentifyPrompt && prompt.text == kPresent))
+                pull();
+        };
+        if (wait == Wait::SaveSettle)
+            reader.model().setWord(5, 0x1234);
+        // A new device takes the path as soon as the old one is gone: whatever the program sent
+        // after the loss would reach it.
+        connect(&w->link(), &ReaderLink::lineLost, this, [&] {
+            QString error;
+            QVERIFY2(reader.restart(&error), qPrintable(error));
+            reader.model().setWord(5, kDefaultSettingsWords[5]);
+            reader.clearReceived();
+        });
+
+        run(wait, [&] {
+            pull();
+            QTRY_VERIFY_WITH_TIMEOUT(!w->link().isOpen(), kLong);
+        });
+        QVERIFY(pulled);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->link().isOpen(), kLong);
+        QCOMPARE(rig->prompter.texts(), messages);
+        QCOMPARE(w->lblCOMM->text(), QStringLiteral("Offline"));
+        QVERIFY(!w->isBusy());
+        QVERIFY(w->cmdAlign->isEnabled());
+        QVERIFY(!w->link().collectReply && !w->link().alignRouting && !w->link().decodeRouting);
+        QTRY_VERIFY_WITH_TIMEOUT(reader.isRunning(), kLong);
+        w->link().tickWait(w->link().ticks() + 4); // room for anything still on its way out
+        QCOMPARE(reader.receivedCodes(), QList<QByteArray>{});
+
+        rig->prompter.shown.clear();
+        chooseTheSelectedPort();
+        QCOMPARE(rig->prompter.texts(), QStringList{});
+        QCOMPARE(w->lblCOMM->text(), QStringLiteral("Online"));
+        QCOMPARE(reader.receivedCodes(), QList<QByteArray>{"Z3"});
+        QCOMPARE(rig->report(), defaultReport());
+    }
+};
+
+QTEST_MAIN(HostileLineTest)
+#include "tst_hostile_line.moc"
