@@ -1,6 +1,7 @@
 #include "align/frm_align.h"
 #include "align_pixels.h"
 #include "main_window_rig.h"
+#include "modal_window.h"
 
 #include <QApplication>
 
@@ -44,22 +45,11 @@ private:
 
     QList<QByteArray> codes() const { return rig->com1->receivedCodes(); }
 
-    // Presses "Align" and runs `body` once the window is up; the window is closed afterwards
-    // if `body` left it open, so a failed check cannot leave the test waiting on it.
+    // Presses "Align" and runs `body` once the window is up.
     void aligning(const std::function<void(frmAlign&)>& body) {
         frmAlign& a = w->alignWindow();
-        QTimer poll; // runs inside the window's own event loop
-        poll.setInterval(5);
-        QObject::connect(&poll, &QTimer::timeout, &a, [&] {
-            if (!a.isVisible())
-                return;
-            poll.stop();
-            body(a);
-            if (a.isVisible())
-                a.reject();
-        });
-        poll.start();
-        QTest::mouseClick(w->cmdAlign, Qt::LeftButton);
+        whileShown(
+            a, [&] { QTest::mouseClick(w->cmdAlign, Qt::LeftButton); }, [&] { body(a); });
         QVERIFY(!a.isVisible());
         QVERIFY(!w->link().alignRouting);
         QVERIFY(!a.Timer1->isActive());
