@@ -2,20 +2,13 @@
 
 #include "link/reader_link.h"
 #include "reader_ops/default_settings.h"
+#include "reader_ops/settings_differences.h"
 #include "reader_ops/settings_report.h"
 #include "reader_ops/verification_reply.h"
 
 namespace {
 constexpr int kCollectTicks = 10;
 constexpr QChar kLineBreak = u'\r';
-
-bool settingsDiffer(const ReaderState& state) {
-    for (int k = 0; k < kSettingsWordCount; ++k) {
-        if (state.ReaderSettings[k] != state.DefaultSettings[k])
-            return true;
-    }
-    return false;
-}
 } // namespace
 
 VerificationOutcome runVerification(OperationContext& context) {
@@ -61,8 +54,10 @@ VerificationOutcome runVerification(OperationContext& context) {
         context.prompter.warn(QStringLiteral("Firmware version is ") + state.FWVersion +
                               kLineBreak + QStringLiteral("Expecting ") + expected);
     }
-    if (blockRead && settingsDiffer(state))
-        context.prompter.warn(QStringLiteral("Settings are different from Default values"));
+    const auto differences = settingsDifferences(state.DefaultSettings, state.ReaderSettings);
+    if (blockRead && !differences.isEmpty())
+        context.prompter.warn(QStringLiteral("Settings are different from Default values"),
+                              settingsDifferencesText(differences));
 
     context.showStatus(true);
 

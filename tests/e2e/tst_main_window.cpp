@@ -310,7 +310,7 @@ private slots:
 
     void messageBoxShowsLinesAsPlainText() {
         MessageBoxPrompter prompter;
-        QString text, title;
+        QString text, title, details;
         Qt::TextFormat format = Qt::RichText;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         whenBoxShows([&](QMessageBox* box) {
@@ -318,16 +318,19 @@ private slots:
             title = box->windowTitle();
             format = box->textFormat();
             icon = box->icon();
+            details = box->detailedText();
             const QByteArray shot = qgetenv("KSR_SCREENSHOT_BOX");
             if (!shot.isEmpty())
                 box->grab().save(QString::fromLocal8Bit(shot));
             QTest::keyClick(box, Qt::Key_Return);
         });
-        prompter.warn(QStringLiteral("Firmware version is <b>KW</b>\rExpecting  KWMR5817"));
+        prompter.warn(QStringLiteral("Firmware version is <b>KW</b>\rExpecting  KWMR5817"),
+                      QStringLiteral("Word 5: expected 440D, read 1234\rWord 6: ..."));
         QCOMPARE(title, QStringLiteral("Warning"));
         QCOMPARE(text, QStringLiteral("Firmware version is <b>KW</b>\nExpecting  KWMR5817"));
         QCOMPARE(format, Qt::PlainText);
         QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(details, QStringLiteral("Word 5: expected 440D, read 1234\nWord 6: ..."));
     }
 
     void confirmationDefaultsToOk() {

@@ -78,6 +78,7 @@ private slots:
         const QString shown = QString::fromLatin1(firmware);
         expectWarnings({QStringLiteral("Firmware version is ") + shown +
                         QStringLiteral("\rExpecting  KWMR5817")});
+        QVERIFY(rig->prompter.shown[0].details.isEmpty()); // both are in the text already
         QCOMPARE(w.lblFWVersion->text(), shown);
         expectStatus(w, true);
         QCOMPARE(rig->report(), defaultReport());
@@ -88,6 +89,9 @@ private slots:
         rig->com1->model().setWord(38, 0x0000);
         frmExec& w = loadOnCom1();
         expectWarnings({kDifferent});
+        QCOMPARE(rig->prompter.shown[0].details,
+                 QStringLiteral("Word 5: expected 440D, read 1234\r"
+                                "Word 38: expected FFD7, read 0000"));
         QCOMPARE(w.state().ReaderSettings[5], 0x1234);
         QCOMPARE(w.state().ReaderSettings[38], 0);
         QByteArray expected = defaultReport();
