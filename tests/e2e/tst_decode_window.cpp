@@ -176,6 +176,24 @@ private slots:
         });
     }
 
+    void silentReaderIsShownAsSuch() {
+        const QString silent = QStringLiteral("Decode - no reports from the reader");
+        TickLog log;
+        log.watch(w->decodeWindow());
+        decoding([&](frmDecode& d) {
+            QTRY_VERIFY_WITH_TIMEOUT(log.evaluations >= 1, kLong);
+            QCOMPARE(d.windowTitle(), QStringLiteral("Decode"));
+            reports().setRate(0);
+            QTRY_COMPARE_WITH_TIMEOUT(d.windowTitle(), silent, kLong);
+            QCOMPARE(gaugeMismatch(d.Picture1, 0), QString());
+            reports().setRate(100);
+            QTRY_COMPARE_WITH_TIMEOUT(d.windowTitle(), QStringLiteral("Decode"), kLong);
+            // A lost line is told at once, long before a trigger could go unanswered.
+            rig->com1->hangUp();
+            QTRY_COMPARE_WITH_TIMEOUT(d.windowTitle(), silent, 500);
+        });
+    }
+
     void unreadableReportLeavesTheNextOneWorking_data() {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<double>("blue");

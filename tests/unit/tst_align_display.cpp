@@ -254,6 +254,28 @@ private slots:
         QVERIFY(w.MarkerOutside);
     }
 
+    // A request without an answer (nothing answers the unopened line here), then a report,
+    // then a lost line.
+    void silentReaderIsShownAsSuch() {
+        const QString silent = QStringLiteral("Align Reader - no reports from the reader");
+        frmAlign& w = shownWindow();
+        w.ProcessReport(kWorkedBody);
+        QTRY_COMPARE(w.windowTitle(), silent);
+        QCOMPARE(shown(w.Picture1, 1566 + 250, 1521), kWhite);
+        QCOMPARE(shown(w.Picture2, 1566.44, 186), kWhite);
+
+        QTRY_COMPARE(w.cycle.CycleState, qint16(AlignCycle::AwaitingStart));
+        w.cycle.receive("\x01");
+        w.cycle.receive(kWorkedBody.toLatin1() + "\x02");
+        QTRY_COMPARE(w.windowTitle(), QStringLiteral("Align Reader"));
+        QCOMPARE(shown(w.Picture2, 1566.44, 186), kGreen);
+
+        emit link->lineLost(QStringLiteral("Input/output error"));
+        QCOMPARE(w.windowTitle(), silent);
+        QCOMPARE(shown(w.Picture2, 1566.44, 186), kWhite);
+        QCOMPARE(shown(w.Picture1, 1566 + 250, 1521), kWhite);
+    }
+
     void screenshot() {
         const QByteArray target = qgetenv("KSR_ALIGN_SCREENSHOT");
         if (target.isEmpty())
