@@ -45,7 +45,10 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
     connect(cmdDefaults, &QPushButton::clicked, this, guarded(&frmExec::cmdDefaults_Click));
     connect(cmdSave, &QPushButton::clicked, this, guarded(&frmExec::cmdSave_Click));
     // A vanished device closes the port at once; the operator sees it as "Offline".
-    connect(&link_, &ReaderLink::lineLost, this, [this] { ShowStatus(false); });
+    connect(&link_, &ReaderLink::lineLost, this, [this](const QString& reason) {
+        portProblem_ = {PortFailure::Lost, link_.ports().deviceFor(link_.currentPort), reason};
+        ShowStatus(false);
+    });
     showAlignWindow = [this] { alignWindow().exec(); };
     closeAlignWindow = [this] {
         if (align_)
@@ -124,8 +127,12 @@ void frmExec::buildControls() {
 
 void frmExec::Form_Load() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    PortError firstPortProblem;
     for (qint16 n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
-        const qint16 r = TestCOM(n);
+        PortError why;
+        const qint16 r = link_.TestCOM(n, &why);
+        if (n == PortMap::kFirstPort)
+            firstPortProblem = why;
         if (r == 0 || r == 1) {
             cboComPorts->addItem(QStringLiteral("COM%1").arg(n));
             portTable_[cboComPorts->count() - 1] = n;
@@ -142,9 +149,13 @@ void frmExec::Form_Load() {
             // Selecting from the program raises no activation, so run the handler here.
             cboComPorts->setCurrentIndex(row);
             runExclusive([this] { cboComPorts_Click(); });
-            break;
+            return;
         }
     }
+    // No port to open: say so rather than show the label's name, and keep the probe's reason
+    // for the operations that will need the port.
+    portProblem_ = firstPortProblem;
+    ShowStatus(false);
 }
 
 void frmExec::Timer1_Timer() {
@@ -171,8 +182,16 @@ bool frmExec::OpenCOM(const qint16& Port) {
 
 void frmExec::reportOpenFailure(qint16 port) {
     // Told once; the verification that would follow is skipped, so no second message.
-    prompter_.warn(describePortError(port, link_.lastOpenError()));
+    portProblem_ = link_.lastOpenError();
+    prompter_.warn(describePortError(port, portProblem_));
     ShowStatus(false);
+}
+
+bool frmExec::portReady() {
+    if (link_.isOpen())
+        return true;
+    prompter_.warn(describePortNotOpen(link_.currentPort, portProblem_));
+    return false;
 }
 
 VerificationOutcome frmExec::GetXSW() {
@@ -221,6 +240,8 @@ frmDecode& frmExec::decodeWindow() {
 }
 
 void frmExec::showRoutedWindow(bool ReaderLink::*routingFlag, const std::function<void()>& show) {
+    if (!portReady())
+        return;
     CloseCOM();
     if (!OpenCOM(link_.currentPort))
         return; // a window with no line to read would only show nothing
@@ -231,6 +252,8 @@ void frmExec::showRoutedWindow(bool ReaderLink::*routingFlag, const std::functio
 }
 
 void frmExec::cmdSetup_Click() {
+    if (!portReady())
+        return;
     if (showSymbolsWindow)
         showSymbolsWindow();
 }
@@ -243,7 +266,8 @@ frmSymbols& frmExec::symbolsWindow() {
 }
 
 void frmExec::cmdSymbols_Click() {
-    IdentifySymbology();
+    if (portReady())
+        IdentifySymbology();
 }
 
 void frmExec::IdentifySymbology() {
@@ -252,12 +276,20 @@ void frmExec::IdentifySymbology() {
 }
 
 void frmExec::cmdDefaults_Click() {
-    sendDefaultConfiguration(link_);
+    if (portReady())
+        sendDefaultConfiguration(link_);
 }
 
 void frmExec::cmdSave_Click() {
+    if (!portReady())
+        return;
     OperationContext ctx = context();
-    runPermanentSave(ctx);
+    if (runPermanentSave(ctx) != SaveOutcome::NotSent)
+        return;
+    QString text = QStringLiteral("The settings were not saved as the power-on defaults.");
+    if (!link_.isOpen())
+        text += QChar(u'\r') + describePortNotOpen(link_.currentPort, portProblem_);
+    prompter_.warn(text);
 }
 
 void frmExec::runExclusive(const std::function<void()>& operation) {

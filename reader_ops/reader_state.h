@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <array>
 
@@ -13,6 +14,8 @@ struct ReaderState {
     SettingsTable DefaultSettings{};
     SettingsTable ReaderSettings{};
     QString FWVersion;
+    // Report paths the operator has been told could not be written; told once a run.
+    QStringList reportFailuresTold;
 
     // Fills DefaultSettings with the expected words; done once, before the first verification.
     void fillDefaultSettings();

@@ -63,11 +63,6 @@ VerificationOutcome runVerification(OperationContext& context) {
 
     if (!blockRead)
         return VerificationOutcome::NoSettings;
-    QString error;
-    if (!writeSettingsReport(context.reportPath, state.ReaderSettings, &error)) {
-        context.prompter.warn(QStringLiteral("The settings report could not be written to ") +
-                              context.reportPath + kLineBreak + error + kLineBreak +
-                              QStringLiteral("The previous report is unchanged."));
-    }
+    saveSettingsReport(context);
     return VerificationOutcome::SettingsRead;
 }

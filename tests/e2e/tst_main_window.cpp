@@ -184,7 +184,7 @@ private slots:
         QVERIFY(!w.link().isOpen());
         QTest::qWait(100);
         QVERIFY(rig->com1->receivedBytes().isEmpty());
-        QCOMPARE(w.lblCOMM->text(), QStringLiteral("lblCOMM"));
+        QCOMPARE(w.lblCOMM->text(), QStringLiteral("Offline"));
         QCOMPARE(background(w.lblCOMM), QColor(255, 0, 0));
         QVERIFY(w.lblFWVersion->text().isEmpty());
         QVERIFY(rig->prompter.shown.isEmpty());
@@ -198,8 +198,7 @@ private slots:
         QVERIFY(w.cmdSave->isEnabled());
         w.cmdAlign_Click(); // the current port (COM1) has no device
         QCOMPARE(rig->prompter.texts(),
-                 QStringList{QStringLiteral("COM1 cannot be opened: no device stands for this "
-                                            "port.")});
+                 QStringList{QStringLiteral("COM1 is not open: no device stands for this port.")});
     }
 
     void alignRoutesOnlyWhileItsWindowIsShown() {
