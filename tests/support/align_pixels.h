@@ -1,7 +1,7 @@
 #pragma once
 
-#include "align/canvas.h"
-#include "app/ui_metrics.h"
+#include "ui/canvas.h"
+#include "ui/ui_metrics.h"
 
 #include <QImage>
 #include <QList>
