@@ -1,6 +1,7 @@
 #include "align/alignment_report.h"
 
-#include "link/hex_to_long.h"
+#include "protocol/hex_to_long.h"
+#include "protocol/scan_geometry.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,8 +17,6 @@ constexpr double kNeighboursMax = 3303.98;
 constexpr double kMarkMinWidth = 633.64;
 constexpr double kStartSideBefore = 14483.2;
 constexpr double kEndSideAfter = 28966.4;
-constexpr double kReferenceSpacing = 16429.38;
-constexpr double kReferenceSpacingSideLook = 17560.88;
 constexpr double kSpacingSpan = 2715.6;
 
 constexpr qint16 kMaxFields = 101;

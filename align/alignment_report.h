@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/scan_geometry.h"
+
 #include <QStringView>
 #include <QtGlobal>
 
@@ -8,8 +10,6 @@
 // What one alignment report says about the target: the edges along the scan line, the centre
 // element with its two neighbours, and the side marks. No window and no line involved.
 
-// One full scan, in the reader's counts.
-constexpr qint32 kScanLength = 45260;
 // Edge positions E[0..200]; element k runs from E[k] to E[k+1]. Entries past the last edge are 0.
 using EdgeTable = std::array<qint32, 201>;
 

@@ -1,7 +1,7 @@
 #include "align/frm_align.h"
 
-#include "app/ui_metrics.h"
 #include "link/reader_link.h"
+#include "ui/ui_metrics.h"
 
 #include <QHideEvent>
 #include <QShowEvent>

@@ -2,7 +2,7 @@
 
 #include "align/align_cycle.h"
 #include "align/alignment_report.h"
-#include "align/canvas.h"
+#include "ui/canvas.h"
 
 #include <QDialog>
 #include <QLabel>

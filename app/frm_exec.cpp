@@ -1,7 +1,6 @@
 #include "app/frm_exec.h"
 
 #include "align/frm_align.h"
-#include "app/ui_metrics.h"
 #include "decode/frm_decode.h"
 #include "reader_ops/default_config.h"
 #include "reader_ops/permanent_save.h"
@@ -9,6 +8,7 @@
 #include "reader_ops/symbology_identification.h"
 #include "reader_ops/verification.h"
 #include "symbols/frm_symbols.h"
+#include "ui/ui_metrics.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -54,9 +54,9 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
         if (align_)
             align_->close();
     };
-    link_.alignReceiver = [this] { alignWindow().OnComm(); };
+    link_.setAlignReceiver([this] { alignWindow().OnComm(); });
     showDecodeWindow = [this] { decodeWindow().exec(); };
-    link_.decodeReceiver = [this] { decodeWindow().OnComm(); };
+    link_.setDecodeReceiver([this] { decodeWindow().OnComm(); });
     showSymbolsWindow = [this] { symbolsWindow().showModally(); };
 }
 
@@ -217,7 +217,7 @@ void frmExec::ShowStatus(bool online) {
 }
 
 void frmExec::cmdAlign_Click() {
-    showRoutedWindow(&ReaderLink::alignRouting, showAlignWindow);
+    showRoutedWindow(&ReaderLink::setAlignRouting, showAlignWindow);
 }
 
 frmAlign& frmExec::alignWindow() {
@@ -229,7 +229,7 @@ frmAlign& frmExec::alignWindow() {
 }
 
 void frmExec::cmdDecode_Click() {
-    showRoutedWindow(&ReaderLink::decodeRouting, showDecodeWindow);
+    showRoutedWindow(&ReaderLink::setDecodeRouting, showDecodeWindow);
 }
 
 frmDecode& frmExec::decodeWindow() {
@@ -239,16 +239,17 @@ frmDecode& frmExec::decodeWindow() {
     return *decode_;
 }
 
-void frmExec::showRoutedWindow(bool ReaderLink::*routingFlag, const std::function<void()>& show) {
+void frmExec::showRoutedWindow(void (ReaderLink::*setRouting)(bool),
+                               const std::function<void()>& show) {
     if (!portReady())
         return;
     CloseCOM();
     if (!OpenCOM(link_.currentPort))
         return; // a window with no line to read would only show nothing
-    link_.*routingFlag = true;
+    (link_.*setRouting)(true);
     if (show)
         show();
-    link_.*routingFlag = false;
+    (link_.*setRouting)(false);
 }
 
 void frmExec::cmdSetup_Click() {

@@ -1,9 +1,9 @@
 #include "app/command_line.h"
 #include "app/frm_exec.h"
-#include "app/message_box_prompter.h"
 #include "app/port_listing.h"
 #include "simulator/pty_reader.h"
 #include "simulator/read_timing.h"
+#include "ui/message_box_prompter.h"
 
 #include <QApplication>
 #include <QTextStream>

@@ -143,7 +143,7 @@ int main(int argc, char* argv[]) {
         target.setPosition(24000);
         target.setTilt(-0.3);
         const QString high = bodyOf(target.report());
-        target.setPosition(AlignmentTarget::kScanLength / 2.0);
+        target.setPosition(kScanLength / 2.0);
         target.setTilt(0);
         const auto body = [&](int k) -> const QString& { return k % 2 ? high : low; };
         print(QStringLiteral("  %1").arg(size.name));

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QProcess>
+#include <QTimer>
 #include <sys/resource.h>
 
 namespace {
@@ -42,17 +43,14 @@ template <typename Work> Sample measure(frmExec& w, Work work) {
     return s;
 }
 
-// The Z3 exchange as runVerification does it, but with a tick wait that never sleeps.
+// The Z3 exchange as runVerification does it, but with a zero-interval timer that keeps the
+// tick wait's event loop from ever sleeping: what a polling wait would cost.
 bool pollingExchange(ReaderLink& link) {
-    const qint64 deadline = link.ticks() + 10;
-    link.collectReply = true;
-    link.SendCommand(QStringLiteral("Z3"));
-    link.discardInput();
-    link.replyBuffer.clear();
-    while (link.ticks() <= deadline)
-        QCoreApplication::processEvents();
-    link.collectReply = false;
-    return parseVerificationReply(link.replyBuffer).block == VerificationReply::Block::Valid;
+    QTimer spin;
+    spin.start(0);
+    const QString reply =
+        link.collectReply(QStringLiteral("Z3"), 10, ReaderLink::EarlierInput::Discard);
+    return parseVerificationReply(reply).block == VerificationReply::Block::Valid;
 }
 
 // Another process's CPU time, all its threads, in ns; -1 when it cannot be read.

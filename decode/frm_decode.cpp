@@ -1,8 +1,8 @@
 #include "decode/frm_decode.h"
 
-#include "app/ui_metrics.h"
 #include "decode/decode_report.h"
 #include "link/reader_link.h"
+#include "ui/ui_metrics.h"
 
 #include <QHideEvent>
 #include <QPainter>

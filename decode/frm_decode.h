@@ -1,7 +1,7 @@
 #pragma once
 
-#include "align/canvas.h"
 #include "decode/decode_scan.h"
+#include "ui/canvas.h"
 
 #include <QDialog>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // Hexadecimal fields, as Latin-1 from the line and as any UTF-16 text.
 #include "fuzz_input.h"
-#include "link/hex_to_long.h"
+#include "protocol/hex_to_long.h"
 
 #include <QString>
 

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             parseVerificationReply(QString::fromLatin1(replies.first()));
         FUZZ_CHECK(reply.block == VerificationReply::Block::Valid);
         FUZZ_CHECK(reply.firmware == QString::fromLatin1(model.firmware()));
-        for (int k = 0; k < ReaderModel::kWordCount; ++k)
+        for (int k = 0; k < kSettingsWordCount; ++k)
             FUZZ_CHECK(reply.words[k] == model.words()[k]);
     }
     FUZZ_CHECK(model.receivedBytes().size() <= ReaderModel::kMaxRecordedBytes);

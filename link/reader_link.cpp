@@ -1,6 +1,6 @@
 #include "link/reader_link.h"
 
-#include "link/reader_command.h"
+#include "protocol/reader_command.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -131,27 +131,39 @@ void ReaderLink::tickWait(qint64 deadline) {
     disconnect(connection);
 }
 
+QString ReaderLink::collectReply(const QString& code, int ticks, EarlierInput earlier) {
+    const qint64 deadline = ticks_ + ticks;
+    replyBuffer_.clear();
+    collectReply_ = true;
+    SendCommand(code);
+    if (earlier == EarlierInput::Discard)
+        discardInput();
+    tickWait(deadline);
+    collectReply_ = false;
+    return replyBuffer_;
+}
+
 void ReaderLink::onReadyRead() {
-    if (alignRouting && alignReceiver) {
-        alignReceiver();
+    if (alignRouting_ && alignReceiver_) {
+        alignReceiver_();
         return;
     }
-    if (decodeRouting && decodeReceiver) {
-        decodeReceiver();
+    if (decodeRouting_ && decodeReceiver_) {
+        decodeReceiver_();
         return;
     }
     const QByteArray data = MSComm1.readAll();
-    if (collectReply && !alignRouting && !decodeRouting)
+    if (collectReply_ && !alignRouting_ && !decodeRouting_)
         appendReply(data);
 }
 
 void ReaderLink::appendReply(const QByteArray& data) {
     // Reply positions count from the buffer's start, so a runaway line loses its tail, not its
     // head.
-    const qsizetype room = kReplyBufferCap - replyBuffer.size();
+    const qsizetype room = kReplyBufferCap - replyBuffer_.size();
     if (room <= 0)
         return;
-    replyBuffer.append(QString::fromLatin1(data.left(room)));
+    replyBuffer_.append(QString::fromLatin1(data.left(room)));
 }
 
 void ReaderLink::onError(QSerialPort::SerialPortError error) {

@@ -41,14 +41,27 @@ public:
     qint64 pendingInput() const { return MSComm1.isOpen() ? MSComm1.bytesAvailable() : 0; }
 
     qint16 currentPort = 0;
-    bool alignRouting = false;
-    bool decodeRouting = false;
-    bool collectReply = false;
-    QString replyBuffer;
 
-    // Called instead of reading when the matching routing flag is set.
-    std::function<void()> alignReceiver;
-    std::function<void()> decodeReceiver;
+    // Whether what arrives before the command goes out may still count as its reply.
+    enum class EarlierInput { Keep, Discard };
+    // The collect-reply exchange: empties the reply buffer, collects while `code` goes out and
+    // for `ticks` ticks after, and returns what was collected. The buffer keeps it afterwards.
+    QString collectReply(const QString& code, int ticks, EarlierInput earlier);
+    bool collectingReply() const { return collectReply_; }
+    const QString& replyBuffer() const { return replyBuffer_; }
+    void clearReplyBuffer() { replyBuffer_.clear(); }
+
+    // Routing to the alignment and decode windows: while a route is on, its receiver is called
+    // instead of reading, and it reads the line itself.
+    using Receiver = std::function<void()>;
+    void setAlignReceiver(Receiver receiver) { alignReceiver_ = std::move(receiver); }
+    void setDecodeReceiver(Receiver receiver) { decodeReceiver_ = std::move(receiver); }
+    const Receiver& alignReceiver() const { return alignReceiver_; }
+    const Receiver& decodeReceiver() const { return decodeReceiver_; }
+    void setAlignRouting(bool on) { alignRouting_ = on; }
+    void setDecodeRouting(bool on) { decodeRouting_ = on; }
+    bool alignRouting() const { return alignRouting_; }
+    bool decodeRouting() const { return decodeRouting_; }
 
     // Tick counter, advanced by the main window's 50 ms timer. 64 bits: it never wraps.
     qint64 ticks() const { return ticks_; }
@@ -66,6 +79,13 @@ private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
     void appendReply(const QByteArray& data);
+
+    bool alignRouting_ = false;
+    bool decodeRouting_ = false;
+    bool collectReply_ = false;
+    QString replyBuffer_;
+    Receiver alignReceiver_;
+    Receiver decodeReceiver_;
 
     QSerialPort MSComm1;
     PortMap ports_;

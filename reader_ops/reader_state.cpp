@@ -1,6 +1,6 @@
 #include "reader_ops/reader_state.h"
 
-#include "reader_ops/default_settings.h"
+#include "protocol/settings_words.h"
 
 void ReaderState::fillDefaultSettings() {
     for (int k = 0; k < kSettingsWordCount; ++k)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/settings_words.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -7,7 +9,6 @@
 
 // Settings tables: entries 0 to 38 hold the 39 settings words; 39 and 40 are never used.
 using SettingsTable = std::array<qint32, 41>;
-inline constexpr int kSettingsWordCount = 39;
 
 // What the whole program knows of the reader, kept for the whole run.
 struct ReaderState {

@@ -38,19 +38,17 @@ void runIdentification(OperationContext& context) {
     for (const QString& code : identificationCommands())
         link.SendCommand(code);
     link.tickWait(link.ticks() + kSetupTicks);
-    link.replyBuffer.clear();
+    link.clearReplyBuffer();
 
     context.prompter.show({QStringLiteral("Identify Symbology"),
                            QStringLiteral("Present the Barcode to be identified to the scanner") +
                                QChar(u'\r') + QStringLiteral("Then click OK"),
                            Prompt::Icon::None, Prompt::Buttons::Ok});
 
-    link.collectReply = true;
-    link.SendCommand(QStringLiteral("S7"));
-    link.tickWait(link.ticks() + kReadTicks);
-    link.collectReply = false;
+    const QString reply =
+        link.collectReply(QStringLiteral("S7"), kReadTicks, ReaderLink::EarlierInput::Keep);
     link.SendCommand(QStringLiteral("1Y"));
 
-    if (const auto verdict = identificationVerdict(link.replyBuffer))
+    if (const auto verdict = identificationVerdict(reply))
         context.prompter.show(*verdict);
 }

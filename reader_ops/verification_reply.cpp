@@ -1,6 +1,6 @@
 #include "reader_ops/verification_reply.h"
 
-#include "link/hex_to_long.h"
+#include "protocol/hex_to_long.h"
 
 namespace {
 // Offsets from the first character of "XSW" (the reader's fixed layout).
@@ -40,7 +40,7 @@ VerificationReply parseVerificationReply(const QString& reply) {
         return result;
     }
     const QStringView text(reply);
-    for (int k = 0; k < 39; ++k)
+    for (int k = 0; k < kSettingsWordCount; ++k)
         result.words[k] = HexToLong(text.mid(block + fieldOffset(k), kFieldWidth));
     result.block = VerificationReply::Block::Valid;
     return result;

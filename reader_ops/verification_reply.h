@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/settings_words.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <array>
@@ -16,7 +18,7 @@ struct VerificationReply {
     bool identifierCut = false; // at most two characters follow "Ver.": no identifier at all
     QString firmware;           // identifier field without its last character
     Block block = Block::Missing;
-    std::array<qint32, 39> words{}; // meaningful only for a valid block
+    std::array<qint32, kSettingsWordCount> words{}; // meaningful only for a valid block
 };
 
 VerificationReply parseVerificationReply(const QString& reply);

@@ -1,5 +1,7 @@
 #include "simulator/alignment_target.h"
 
+#include "protocol/hex_format.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -105,8 +107,7 @@ QByteArray AlignmentTarget::report() {
     }
     QByteArray out(1, '\x01');
     for (const qint32 width : widthsOf(e))
-        out +=
-            QByteArray::number(qBound(0, width, 0xFFFF), 16).toUpper().rightJustified(4, '0') + ' ';
+        out += fourDigitHex(quint32(qBound(0, width, 0xFFFF))) + ' ';
     out += '\x02';
     step();
     return out;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/scan_geometry.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QRandomGenerator>
@@ -11,11 +13,8 @@
 // scan, framed by characters 1 and 2.
 class AlignmentTarget {
 public:
-    static constexpr qint32 kScanLength = 45260;
     // Where the first edge lies; the scan before it shows no element.
     static constexpr qint32 kFirstEdge = 1000;
-    // Mark spacing (half the distance between the marks) at the reference distance.
-    static constexpr double kReferenceSpacing = 16429.38;
     // Width of the centre element, of each neighbour and of each mark at that distance.
     static constexpr double kElementWidth = 1000;
 

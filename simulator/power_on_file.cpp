@@ -1,5 +1,7 @@
 #include "simulator/power_on_file.h"
 
+#include "protocol/hex_format.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -35,7 +37,7 @@ std::optional<SettingsWords> readPowerOnFile(const QString& path, QString* error
 bool writePowerOnFile(const QString& path, const SettingsWords& words, QString* error) {
     QByteArray text;
     for (const quint16 word : words)
-        text += QByteArray::number(word, 16).toUpper().rightJustified(4, '0') + '\n';
+        text += fourDigitHex(word) + '\n';
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
         *error = path + QStringLiteral(": ") + file.errorString();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "simulator/settings_words.h"
+#include "protocol/settings_words.h"
 
 #include <QString>
 #include <optional>

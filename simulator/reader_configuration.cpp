@@ -6,7 +6,7 @@ bool ReaderConfiguration::handle(const QByteArray& code, SettingsWords& words, Q
     if (applySymbologyCommand(code, words))
         return true;
     if (code == "ST") {
-        words = standardSettingsWords();
+        words = kDefaultSettingsWords;
     } else if (code == "Z2") {
         powerOn_ = words;
         if (store_)

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "protocol/settings_words.h"
 #include "simulator/presented_barcode.h"
-#include "simulator/settings_words.h"
 
 #include <QByteArray>
 #include <QList>
@@ -38,7 +38,7 @@ public:
 private:
     QByteArray read();
 
-    SettingsWords powerOn_ = standardSettingsWords();
+    SettingsWords powerOn_ = kDefaultSettingsWords;
     Store store_;
     bool identifierActive_ = false;
     QList<PresentedBarcode> barcodes_;

@@ -1,6 +1,7 @@
 #include "simulator/reader_model.h"
 
-#include "reader_ops/default_settings.h"
+#include "protocol/hex_format.h"
+#include "protocol/settings_words.h"
 
 #include <map>
 
@@ -14,19 +15,12 @@ bool isCodeChar(char c) {
     return c >= 0x20 && c <= 0x7E;
 }
 
-QByteArray hexWord(quint16 value) {
-    return QByteArray::number(value, 16).toUpper().rightJustified(4, '0');
-}
-
 } // namespace
 
-ReaderModel::ReaderModel() : m_firmware(kExpectedFirmware) {
-    for (std::size_t i = 0; i < m_words.size(); ++i)
-        m_words[i] = kDefaultSettingsWords[i];
-}
+ReaderModel::ReaderModel() : m_firmware(kExpectedFirmware), m_words(kDefaultSettingsWords) {}
 
 void ReaderModel::setWord(int index, quint16 value) {
-    if (index >= 0 && index < kWordCount)
+    if (index >= 0 && index < kSettingsWordCount)
         m_words[static_cast<std::size_t>(index)] = value;
 }
 
@@ -94,10 +88,10 @@ QByteArray ReaderModel::z3Reply() const {
 
     // Runs of ten words; the program finds each word by its offset from "XSW".
     out += "XSW 0: ";
-    for (int k = 0; k < kWordCount; ++k) {
+    for (int k = 0; k < kSettingsWordCount; ++k) {
         if (k > 0 && k % 10 == 0)
             out += "\r\n " + QByteArray::number(k) + ": ";
-        out += hexWord(m_words[static_cast<std::size_t>(k)]);
+        out += fourDigitHex(m_words[static_cast<std::size_t>(k)]);
         out += ' ';
     }
     out += "\r\nOK\r\n";

@@ -16,9 +16,6 @@
 // No I/O and no clock, so the protocol side can be tested on its own.
 class ReaderModel {
 public:
-    static constexpr int kWordCount = 39;
-    using Words = std::array<quint16, kWordCount>;
-
     // Bound the history so a long run or a garbage flood cannot eat memory;
     // the oldest entries are dropped first.
     static constexpr qsizetype kMaxRecordedBytes = 1 << 20;
@@ -30,8 +27,8 @@ public:
     // Used verbatim in the reply; the reader normally reports 9 characters.
     void setFirmware(const QByteArray& identifier) { m_firmware = identifier; }
 
-    const Words& words() const { return m_words; }
-    void setWords(const Words& words) { m_words = words; }
+    const SettingsWords& words() const { return m_words; }
+    void setWords(const SettingsWords& words) { m_words = words; }
     void setWord(int index, quint16 value);
 
     // Feeds raw bytes as they arrive. Returns one reply per answered command,
@@ -75,7 +72,7 @@ private:
 
     QByteArray m_firmware;
     QHash<QByteArray, QByteArray> m_scripted;
-    Words m_words;
+    SettingsWords m_words;
     ReaderConfiguration m_configuration;
     // Noise and drift change the target with every report it is asked for.
     mutable AlignmentTarget m_target;

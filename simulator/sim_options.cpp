@@ -20,7 +20,7 @@ std::optional<std::pair<int, quint16>> parseWord(const QString& text) {
     const qsizetype eq = text.indexOf(QLatin1Char('='));
     if (eq < 0)
         return std::nullopt;
-    const auto index = boundedInt(text.left(eq), 0, ReaderModel::kWordCount - 1);
+    const auto index = boundedInt(text.left(eq), 0, kSettingsWordCount - 1);
     const QString hex = text.mid(eq + 1);
     bool ok = false;
     const uint value = hex.toUInt(&ok, 16);

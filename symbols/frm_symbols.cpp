@@ -1,7 +1,7 @@
 #include "symbols/frm_symbols.h"
 
-#include "app/ui_metrics.h"
 #include "link/reader_link.h"
+#include "ui/ui_metrics.h"
 
 frmSymbols::frmSymbols(ReaderLink& link, const ReaderState& state, Verification GetXSW,
                        QWidget* parent)

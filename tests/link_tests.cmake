@@ -14,3 +14,8 @@ ksr_add_test(tst_verification_reply
   SOURCES unit/tst_verification_reply.cpp
   LIBS ksr_reader_ops
   TIMEOUT 30)
+
+ksr_add_test(tst_verification_judgement
+  SOURCES unit/tst_verification_judgement.cpp
+  LIBS ksr_reader_ops ksr_simulator
+  TIMEOUT 30)

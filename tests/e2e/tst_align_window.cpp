@@ -51,7 +51,7 @@ private:
         whileShown(
             a, [&] { QTest::mouseClick(w->cmdAlign, Qt::LeftButton); }, [&] { body(a); });
         QVERIFY(!a.isVisible());
-        QVERIFY(!w->link().alignRouting);
+        QVERIFY(!w->link().alignRouting());
         QVERIFY(!a.Timer1->isActive());
     }
 

@@ -1,7 +1,7 @@
 #include "align/frm_align.h"
 #include "loaded_on_com1.h"
+#include "protocol/settings_words.h"
 #include "reader_ops/permanent_save.h"
-#include "simulator/settings_words.h"
 #include "symbols/frm_symbols.h"
 
 #include <QProcess>
@@ -54,7 +54,7 @@ private slots:
         QCOMPARE(kDefaultBatch.size(), 28);
         QVERIFY(rig->prompter.shown.isEmpty());
         // The reader is back to its standard words; the window still shows the last reading.
-        QCOMPARE(rig->com1->model().words(), standardSettingsWords());
+        QCOMPARE(rig->com1->model().words(), kDefaultSettingsWords);
         QCOMPARE(w.state().ReaderSettings, before);
         QCOMPARE(w.lblCOMM->text(), status);
 

@@ -74,7 +74,7 @@ private:
         whileShown(
             d, [&] { w->cmdDecode_Click(); }, [&] { body(d); });
         QVERIFY(!d.isVisible());
-        QVERIFY(!w->link().decodeRouting);
+        QVERIFY(!w->link().decodeRouting());
         QVERIFY(!d.Timer1->isActive());
     }
 
@@ -227,12 +227,12 @@ private slots:
         frmDecode& window = w->decodeWindow();
         // What each receive event found and left.
         QList<std::pair<qint16, QString>> received;
-        const auto onComm = w->link().decodeReceiver;
-        w->link().decodeReceiver = [&] {
+        const auto onComm = w->link().decodeReceiver();
+        w->link().setDecodeReceiver([&] {
             const qint16 before = window.scan.ScanState;
             onComm();
             received.append({before, window.scan.ReportText});
-        };
+        });
         TickLog log;
         log.watch(window);
         int answersAsked = 0;

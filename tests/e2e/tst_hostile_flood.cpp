@@ -30,18 +30,18 @@ struct FloodWatch {
     QElapsedTimer clock;
     qint64 last = 0;
     FloodSeen seen;
-    std::function<void()> alignReceiver = w.link().alignReceiver;
-    std::function<void()> decodeReceiver = w.link().decodeReceiver;
+    std::function<void()> alignReceiver = w.link().alignReceiver();
+    std::function<void()> decodeReceiver = w.link().decodeReceiver();
 
     explicit FloodWatch(frmExec& window) : w(window) {
-        w.link().alignReceiver = [this] {
+        w.link().setAlignReceiver([this] {
             alignReceiver();
             sample();
-        };
-        w.link().decodeReceiver = [this] {
+        });
+        w.link().setDecodeReceiver([this] {
             decodeReceiver();
             sample();
-        };
+        });
         timer.setInterval(10);
         timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer, &QTimer::timeout, [this] {
@@ -54,11 +54,11 @@ struct FloodWatch {
         timer.start();
     }
     ~FloodWatch() {
-        w.link().alignReceiver = alignReceiver;
-        w.link().decodeReceiver = decodeReceiver;
+        w.link().setAlignReceiver(alignReceiver);
+        w.link().setDecodeReceiver(decodeReceiver);
     }
     void sample() {
-        seen.reply = qMax(seen.reply, w.link().replyBuffer.size());
+        seen.reply = qMax(seen.reply, w.link().replyBuffer().size());
         seen.align = qMax(seen.align, w.alignWindow().cycle.ReportText.size());
         seen.decode = qMax(seen.decode, w.decodeWindow().scan.ReportText.size());
         seen.pending = qMax(seen.pending, w.link().pendingInput());

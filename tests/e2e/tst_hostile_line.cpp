@@ -2,7 +2,7 @@
 #include "decode/frm_decode.h"
 #include "main_window_rig.h"
 #include "modal_window.h"
-#include "reader_ops/default_settings.h"
+#include "protocol/settings_words.h"
 #include "reader_ops/permanent_save.h"
 
 #include <QFileInfo>
@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(w->state().ReaderSettings, settings);
         QCOMPARE(rig->report(), report);
         QVERIFY(w->link().isOpen());
-        QVERIFY(!w->link().collectReply);
+        QVERIFY(!w->link().collectingReply());
     }
 
     void deviceVanishingInEveryWait_data() {
@@ -182,7 +182,8 @@ private slots:
         QCOMPARE(w->lblCOMM->text(), QStringLiteral("Offline"));
         QVERIFY(!w->isBusy());
         QVERIFY(w->cmdAlign->isEnabled());
-        QVERIFY(!w->link().collectReply && !w->link().alignRouting && !w->link().decodeRouting);
+        QVERIFY(!w->link().collectingReply() && !w->link().alignRouting() &&
+                !w->link().decodeRouting());
         QTRY_VERIFY_WITH_TIMEOUT(reader.isRunning(), kLong);
         w->link().tickWait(w->link().ticks() + 4); // room for anything still on its way out
         QCOMPARE(reader.receivedCodes(), QList<QByteArray>{});

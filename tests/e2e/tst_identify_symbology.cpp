@@ -59,7 +59,7 @@ private slots:
                 return;
             ticksAtPrompt = w.link().ticks();
             sentByPrompt = rig->com1->receivedCodes();
-            collectingDuringPrompt = w.link().collectReply;
+            collectingDuringPrompt = w.link().collectingReply();
         };
         const qint64 ticksAtClick = w.link().ticks();
         QTest::mouseClick(w.cmdSymbols, Qt::LeftButton);
@@ -82,7 +82,7 @@ private slots:
                  qPrintable(QString::number(tickAt.value("1Y") - tickAt.value("S7"))));
         QVERIFY2(msAt.value("1Y") - msAt.value("S7") >= 1150,
                  qPrintable(QString::number(msAt.value("1Y") - msAt.value("S7"))));
-        QVERIFY(!w.link().collectReply);
+        QVERIFY(!w.link().collectingReply());
         QVERIFY(!rig->com1->model().configuration().identifierActive());
         // Nothing follows "1Y".
         QTest::qWait(300);
@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(rig->prompter.texts(), (QStringList{kPresent, kNotDecoded}));
         // It arrives later, and is dropped.
         QTest::qWait(1000);
-        QVERIFY(w.link().replyBuffer.isEmpty());
+        QVERIFY(w.link().replyBuffer().isEmpty());
     }
 };
 

@@ -1,6 +1,6 @@
-#include "app/message_box_prompter.h"
-#include "app/ui_metrics.h"
 #include "main_window_rig.h"
+#include "ui/message_box_prompter.h"
+#include "ui/ui_metrics.h"
 
 #include <QFontInfo>
 #include <QMessageBox>
@@ -208,7 +208,7 @@ private slots:
         bool openWhileShown = false;
         qint64 ticksWhileShown = 0;
         w.showAlignWindow = [&] {
-            routedWhileShown = w.link().alignRouting && !w.link().decodeRouting;
+            routedWhileShown = w.link().alignRouting() && !w.link().decodeRouting();
             openWhileShown = w.link().isOpen();
             // The timer keeps ticking while a modal window is up.
             const qint64 before = w.link().ticks();
@@ -221,7 +221,7 @@ private slots:
         QVERIFY(routedWhileShown);
         QVERIFY(openWhileShown);
         QVERIFY(ticksWhileShown >= 4);
-        QVERIFY(!w.link().alignRouting);
+        QVERIFY(!w.link().alignRouting());
         QVERIFY(w.link().isOpen());
         QCOMPARE(w.lblCOMM->text(), status);
         QVERIFY(rig->com1->receivedBytes().isEmpty()); // no verification
@@ -238,10 +238,10 @@ private slots:
         QVERIFY(!w.cmdDecode->isEnabled());
         // Its handler, run directly, routes to the decode window like "Align" does.
         bool routed = false;
-        w.showDecodeWindow = [&] { routed = w.link().decodeRouting; };
+        w.showDecodeWindow = [&] { routed = w.link().decodeRouting(); };
         w.cmdDecode_Click();
         QVERIFY(routed);
-        QVERIFY(!w.link().decodeRouting);
+        QVERIFY(!w.link().decodeRouting());
         QVERIFY(!w.cmdDecode->isEnabled());
     }
 
@@ -250,7 +250,7 @@ private slots:
         w.Form_Load();
         bool flagsClear = false;
         w.showSymbolsWindow = [&] {
-            flagsClear = !w.link().alignRouting && !w.link().decodeRouting;
+            flagsClear = !w.link().alignRouting() && !w.link().decodeRouting();
         };
         QSignalSpy lost(&w.link(), &ReaderLink::lineLost);
         QTest::mouseClick(w.cmdSetup, Qt::LeftButton);

@@ -41,6 +41,10 @@ private:
         link->SendCommand(QStringLiteral("Z3"));
         QTest::qWait(700);
     }
+    // The same exchange collected as the operations collect it.
+    QString collectZ3() {
+        return link->collectReply(QStringLiteral("Z3"), 14, ReaderLink::EarlierInput::Keep);
+    }
 
 private slots:
     void init() {
@@ -120,66 +124,47 @@ private slots:
     void nothingRoutedMeansDropped() {
         openCom1();
         exchangeZ3();
-        QVERIFY(link->replyBuffer.isEmpty());
-        link->collectReply = true;
-        QTest::qWait(100);
-        link->collectReply = false;
-        QVERIFY(link->replyBuffer.isEmpty()); // the earlier reply was not kept anywhere
+        QVERIFY(link->replyBuffer().isEmpty());
+        // "W2" is not answered: the earlier reply was not kept anywhere.
+        QVERIFY(
+            link->collectReply(QStringLiteral("W2"), 2, ReaderLink::EarlierInput::Keep).isEmpty());
     }
 
     void collectingAppendsBytesAsLatin1() {
         openCom1();
         reader->model().setFirmware(QByteArray("\xc3\xa9KWMR581"));
-        link->collectReply = true;
-        exchangeZ3();
-        link->collectReply = false;
-        QCOMPARE(link->replyBuffer, QString::fromLatin1(reader->model().z3Reply()));
-        QVERIFY(link->replyBuffer.contains(QString::fromLatin1("\xc3\xa9KWMR581")));
+        QCOMPARE(collectZ3(), QString::fromLatin1(reader->model().z3Reply()));
+        QVERIFY(link->replyBuffer().contains(QString::fromLatin1("\xc3\xa9KWMR581")));
     }
 
     void windowRoutingWinsOverCollecting() {
         openCom1();
         QByteArray toAlign;
-        link->alignReceiver = [&] { toAlign += link->readInput(); };
-        link->alignRouting = true;
-        link->collectReply = true;
-        exchangeZ3();
+        link->setAlignReceiver([&] { toAlign += link->readInput(); });
+        link->setAlignRouting(true);
+        collectZ3();
         QCOMPARE(toAlign, reader->model().z3Reply());
-        QVERIFY(link->replyBuffer.isEmpty());
+        QVERIFY(link->replyBuffer().isEmpty());
 
         QByteArray toDecode;
-        link->decodeReceiver = [&] { toDecode += link->readInput(); };
-        link->alignRouting = false;
-        link->decodeRouting = true;
-        exchangeZ3();
+        link->setDecodeReceiver([&] { toDecode += link->readInput(); });
+        link->setAlignRouting(false);
+        link->setDecodeRouting(true);
+        collectZ3();
         QCOMPARE(toDecode, reader->model().z3Reply());
-        QVERIFY(link->replyBuffer.isEmpty());
+        QVERIFY(link->replyBuffer().isEmpty());
 
-        link->decodeRouting = false;
-        exchangeZ3();
-        QCOMPARE(link->replyBuffer, QString::fromLatin1(reader->model().z3Reply()));
+        link->setDecodeRouting(false);
+        QCOMPARE(collectZ3(), QString::fromLatin1(reader->model().z3Reply()));
     }
 
     void discardDropsWhatWaits() {
         openCom1();
-        link->alignReceiver = [] {}; // leaves the bytes waiting
-        link->alignRouting = true;
+        link->setAlignReceiver([] {}); // leaves the bytes waiting
+        link->setAlignRouting(true);
         exchangeZ3();
         link->discardInput();
         QVERIFY(link->readInput().isEmpty());
-    }
-
-    void replyBufferKeepsItsHeadUnderAFlood() {
-        openCom1();
-        link->collectReply = true;
-        // Nearly full already: the reply that follows fits only in part.
-        link->replyBuffer = QStringLiteral("Ver.");
-        link->replyBuffer.append(QString(ReaderLink::kReplyBufferCap - 14, QChar(u'y')));
-        exchangeZ3();
-        QCOMPARE(link->replyBuffer.size(), ReaderLink::kReplyBufferCap);
-        QVERIFY(link->replyBuffer.startsWith(QStringLiteral("Ver.")));
-        QVERIFY(
-            link->replyBuffer.endsWith(QString::fromLatin1(reader->model().z3Reply().left(10))));
     }
 
     void tickWaitEndsWithTheSixthTick() {

@@ -1,7 +1,7 @@
-#include "app/ui_metrics.h"
 #include "loaded_on_com1.h"
+#include "symbology_boxes.h"
 #include "symbols/frm_symbols.h"
-#include "tests/unit/symbology_boxes.h"
+#include "ui/ui_metrics.h"
 
 #include <QFontInfo>
 #include <QPointer>
@@ -9,7 +9,7 @@
 
 namespace {
 
-SettingsTable asTable(const ReaderModel::Words& words) {
+SettingsTable asTable(const SettingsWords& words) {
     SettingsTable table{};
     std::copy(words.begin(), words.end(), table.begin());
     return table;
@@ -316,7 +316,7 @@ private slots:
         // The default batch brings the standard selection back.
         dialog.cmdCancel->click();
         QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
-        QTRY_COMPARE(rig->com1->model().words(), standardSettingsWords());
+        QTRY_COMPARE(rig->com1->model().words(), kDefaultSettingsWords);
         rig->prompter.shown.clear();
         QVERIFY(dialog.Form_Load());
         QCOMPARE(dialog.boxValues(),

@@ -1,5 +1,5 @@
 #include "main_window_rig.h"
-#include "reader_ops/default_settings.h"
+#include "protocol/settings_words.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -200,7 +200,7 @@ private slots:
         QVERIFY(w.link().ticks() - before >= 11);
         QVERIFY(elapsed.elapsed() >= 450);
         expectWarnings({kNoResponse});
-        QVERIFY(!w.link().collectReply);
+        QVERIFY(!w.link().collectingReply());
     }
 
     void deviceVanishingDuringTheWait() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "align/canvas.h"
+#include "ui/canvas.h"
 
 #include <QImage>
 #include <QList>

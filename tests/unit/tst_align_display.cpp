@@ -1,7 +1,7 @@
 #include "align/frm_align.h"
 #include "align_pixels.h"
-#include "app/ui_metrics.h"
 #include "link/reader_link.h"
+#include "ui/ui_metrics.h"
 
 #include <QFontInfo>
 #include <QTest>

@@ -64,7 +64,7 @@ private slots:
         QVERIFY2(std::abs(m.balance - (1 + tilt) / 2) < tolerance,
                  qPrintable(QString::number(m.balance)));
         QVERIFY(std::abs(m.centrePosition - ((2 * position - 45260) / 18104 + 0.5)) < tolerance);
-        const double spacing = AlignmentTarget::kReferenceSpacing / distance;
+        const double spacing = kReferenceSpacing / distance;
         const double f = qBound(0.0, (16429.38 - spacing) / 2715.6 + 0.5, 1.0);
         QVERIFY2(std::abs(m.distanceFraction - f) < tolerance + 0.02,
                  qPrintable(QString::number(m.distanceFraction)));

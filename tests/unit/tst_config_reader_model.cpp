@@ -1,6 +1,6 @@
 #include "simulator/power_on_file.h"
 #include "simulator/reader_model.h"
-#include "tests/unit/symbology_boxes.h"
+#include "symbology_boxes.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,12 +52,12 @@ private slots:
         QCOMPARE(standard, only({Code39, Codabar, IL2of5, Code128, UpcEan, Code93, Iata}));
         model.receive(frames({"B0", "R2", "B7"}));
         model.receive(frames(selectionCommands(standard)));
-        QCOMPARE(model.words(), standardSettingsWords()); // other bits of the words kept
+        QCOMPARE(model.words(), kDefaultSettingsWords); // other bits of the words kept
 
         model.receive(frames({"B0", "R6"}));
         model.setWord(0, 0x1234);
         QVERIFY(model.receive(frames({"+5", "U4", "D0", "F0", "ST", "-K", "1R"})).isEmpty());
-        QCOMPARE(model.words(), standardSettingsWords());
+        QCOMPARE(model.words(), kDefaultSettingsWords);
     }
 
     void z2KeepsTheWordsThroughAPowerCycle() {
@@ -66,10 +66,10 @@ private slots:
         model.configuration().setPowerOnStore([&](const SettingsWords& w) { stored << w; });
         model.receive(frames({"B7"}));
         model.powerCycle(); // not saved: gone
-        QCOMPARE(model.words(), standardSettingsWords());
+        QCOMPARE(model.words(), kDefaultSettingsWords);
 
         model.receive(frames({"B0", "B5"}));
-        const ReaderModel::Words saved = model.words();
+        const SettingsWords saved = model.words();
         QVERIFY(model.receive(frames({"Z2", "ST"})).isEmpty());
         QCOMPARE(stored, QList<SettingsWords>{saved});
         model.powerCycle();

@@ -1,7 +1,7 @@
-#include "link/hex_to_long.h"
 #include "link/port_map.h"
 #include "link/port_probe.h"
-#include "link/reader_command.h"
+#include "protocol/hex_to_long.h"
+#include "protocol/reader_command.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "simulator/reader_model.h"
 
-#include "reader_ops/default_settings.h"
+#include "protocol/settings_words.h"
 
 #include <QTest>
 
@@ -137,7 +137,7 @@ void TestReaderModel::z3LayoutByPosition() {
         model.setFirmware(firmware);
         expectedFirmware = firmware;
     }
-    ReaderModel::Words words{};
+    SettingsWords words{};
     for (std::size_t i = 0; i < words.size(); ++i)
         words[i] = kDefaultSettingsWords[i];
     if (changeWords) {
@@ -157,12 +157,12 @@ void TestReaderModel::z3LayoutByPosition() {
 
     const qsizetype q = position(reply, "XSW");
     QVERIFY2(q >= 10, QByteArray::number(q));
-    for (int k = 0; k < ReaderModel::kWordCount; ++k) {
+    for (int k = 0; k < kSettingsWordCount; ++k) {
         const qsizetype w = wordPosition(q, k);
         QCOMPARE(at(reply, w, w + 3), hex4(words[static_cast<std::size_t>(k)]));
     }
     // Fields of the last word end before the reply does.
-    QVERIFY(reply.size() > wordPosition(q, ReaderModel::kWordCount - 1) + 3);
+    QVERIFY(reply.size() > wordPosition(q, kSettingsWordCount - 1) + 3);
 }
 
 void TestReaderModel::unknownCodesRecordedNotAnswered() {

@@ -1,4 +1,4 @@
-#include "tests/unit/symbology_boxes.h"
+#include "symbology_boxes.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "reader_ops/default_settings.h"
+#include "protocol/settings_words.h"
 #include "reader_ops/settings_report.h"
 #include "reader_ops/verification_reply.h"
 

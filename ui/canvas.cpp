@@ -1,4 +1,4 @@
-#include "align/canvas.h"
+#include "ui/canvas.h"
 
 #include <QPaintEvent>
 #include <cmath>

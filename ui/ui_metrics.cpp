@@ -1,4 +1,4 @@
-#include "app/ui_metrics.h"
+#include "ui/ui_metrics.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "link/reader_command.h"
+#include "protocol/reader_command.h"
 
 QByteArray frameCommand(const QString& code) {
     QByteArray frame;

@@ -1,4 +1,4 @@
-#include "link/hex_to_long.h"
+#include "protocol/hex_to_long.h"
 
 namespace {
 int hexDigitValue(char16_t c) {

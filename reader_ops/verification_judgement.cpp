@@ -1,0 +1,77 @@
+#include "reader_ops/verification_judgement.h"
+
+#include "reader_ops/settings_differences.h"
+#include "reader_ops/verification_reply.h"
+
+namespace {
+constexpr QChar kLineBreak = u'\r';
+
+VerificationStep warning(const QString& text, const QString& details = {}) {
+    return {VerificationStep::Kind::Warning, text, false, details};
+}
+VerificationStep status(bool online) {
+    return {VerificationStep::Kind::Status, {}, online, {}};
+}
+} // namespace
+
+bool VerificationJudgement::online() const {
+    for (auto step = steps.crbegin(); step != steps.crend(); ++step) {
+        if (step->kind == VerificationStep::Kind::Status)
+            return step->online;
+    }
+    return false;
+}
+
+QStringList VerificationJudgement::warnings() const {
+    QStringList texts;
+    for (const VerificationStep& step : steps) {
+        if (step.kind == VerificationStep::Kind::Warning)
+            texts << step.text;
+    }
+    return texts;
+}
+
+VerificationJudgement judgeVerification(const QString& reply, const SettingsTable& expected,
+                                        const QString& expectedFirmware, qint16 port) {
+    VerificationJudgement judgement;
+    const VerificationReply parsed = parseVerificationReply(reply);
+    if (!parsed.hasVersion) {
+        judgement.steps = {
+            warning(QStringLiteral("No Response from Barcode Reader on COM%1").arg(port)),
+            status(false)};
+        return judgement;
+    }
+    const QString invalid = QStringLiteral("Invalid Response from Barcode Reader");
+    judgement.outcome = VerificationOutcome::NoSettings;
+    if (parsed.identifierCut) {
+        // The reply broke off right after its marker: nothing in it can be trusted.
+        judgement.steps = {warning(invalid), status(false)};
+        return judgement;
+    }
+
+    judgement.firmware = parsed.firmware;
+    judgement.firmwareMatches = parsed.firmware == expectedFirmware;
+    const bool blockRead = parsed.block == VerificationReply::Block::Valid;
+    if (blockRead) {
+        judgement.outcome = VerificationOutcome::SettingsRead;
+        SettingsTable read = expected;
+        std::copy(parsed.words.begin(), parsed.words.end(), read.begin());
+        judgement.settings = read;
+        for (int k = 0; k < kSettingsWordCount; ++k) {
+            if (read[k] != expected[k])
+                judgement.differences.append({k, expected[k], read[k]});
+        }
+    } else {
+        // Words that were not read from this reader are neither compared nor reported.
+        judgement.steps << warning(invalid) << status(false);
+    }
+    if (!judgement.firmwareMatches) {
+        judgement.steps << warning(QStringLiteral("Firmware version is ") + parsed.firmware +
+                                   kLineBreak + QStringLiteral("Expecting ") + expectedFirmware);
+    }
+    if (!judgement.differences.isEmpty())
+        judgement.steps << warning(QStringLiteral("Settings are different from Default values"),
+                                   settingsDifferencesText(judgement.differences));
+    judgement.steps << status(true);
+    return judgement;
+}

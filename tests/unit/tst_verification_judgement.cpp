@@ -1,0 +1,111 @@
+#include "reader_ops/verification_judgement.h"
+#include "simulator/reader_model.h"
+
+#include <QTest>
+
+namespace {
+const QString kFirmware = QString::fromLatin1(kExpectedFirmware);
+const QString kInvalid = QStringLiteral("Invalid Response from Barcode Reader");
+const QString kDifferent = QStringLiteral("Settings are different from Default values");
+
+enum class Reply { Standard, TwoWordsDiffer, OtherFirmware, NoMarker, MarkerOnly, NoBlock };
+
+QString replyFor(Reply kind) {
+    ReaderModel reader;
+    switch (kind) {
+    case Reply::Standard:
+        break;
+    case Reply::TwoWordsDiffer:
+        reader.setWord(5, 0x1234);
+        reader.setWord(38, 0x0000);
+        break;
+    case Reply::OtherFirmware:
+        reader.setFirmware(" kwmr5817");
+        break;
+    case Reply::NoMarker:
+        return QString::fromLatin1(reader.z3Reply().replace("Ver.", "ver."));
+    case Reply::MarkerOnly:
+        return QStringLiteral("Ver.5");
+    case Reply::NoBlock:
+        return QString::fromLatin1(reader.z3Reply().replace("XSW", "XSV"));
+    }
+    return QString::fromLatin1(reader.z3Reply());
+}
+
+SettingsTable expectedTable() {
+    SettingsTable table{};
+    std::copy(kDefaultSettingsWords.begin(), kDefaultSettingsWords.end(), table.begin());
+    return table;
+}
+} // namespace
+
+class VerificationJudgementTest : public QObject {
+    Q_OBJECT
+private slots:
+    void judgesEachKindOfReply_data() {
+        QTest::addColumn<Reply>("reply");
+        QTest::addColumn<VerificationOutcome>("outcome");
+        QTest::addColumn<QStringList>("warnings");
+        QTest::addColumn<bool>("online");
+        QTest::addColumn<QString>("firmware"); // null: none read
+        const QString firmwareWarning =
+            QStringLiteral("Firmware version is  kwmr5817\rExpecting  KWMR5817");
+        QTest::newRow("standard reader") << Reply::Standard << VerificationOutcome::SettingsRead
+                                         << QStringList{} << true << kFirmware;
+        QTest::newRow("words differ") << Reply::TwoWordsDiffer << VerificationOutcome::SettingsRead
+                                      << QStringList{kDifferent} << true << kFirmware;
+        QTest::newRow("firmware differs")
+            << Reply::OtherFirmware << VerificationOutcome::SettingsRead
+            << QStringList{firmwareWarning} << true << QStringLiteral(" kwmr5817");
+        QTest::newRow("no marker")
+            << Reply::NoMarker << VerificationOutcome::NoResponse
+            << QStringList{QStringLiteral("No Response from Barcode Reader on COM3")} << false
+            << QString();
+        QTest::newRow("identifier cut") << Reply::MarkerOnly << VerificationOutcome::NoSettings
+                                        << QStringList{kInvalid} << false << QString();
+        // The status goes "Offline" with the warning and ends "Online".
+        QTest::newRow("no settings block") << Reply::NoBlock << VerificationOutcome::NoSettings
+                                           << QStringList{kInvalid} << true << kFirmware;
+    }
+    void judgesEachKindOfReply() {
+        QFETCH(Reply, reply);
+        QFETCH(VerificationOutcome, outcome);
+        QFETCH(QStringList, warnings);
+        QFETCH(bool, online);
+        QFETCH(QString, firmware);
+        const VerificationJudgement j =
+            judgeVerification(replyFor(reply), expectedTable(), kFirmware, 3);
+        QCOMPARE(j.outcome, outcome);
+        QCOMPARE(j.warnings(), warnings);
+        QCOMPARE(j.online(), online);
+        QCOMPARE(j.firmware.value_or(QString()), firmware);
+        QCOMPARE(j.writesReport(), outcome == VerificationOutcome::SettingsRead);
+        QCOMPARE(j.firmwareMatches, firmware == kFirmware);
+    }
+
+    void listsEachDifferingWord() {
+        const VerificationJudgement j =
+            judgeVerification(replyFor(Reply::TwoWordsDiffer), expectedTable(), kFirmware, 1);
+        const QList<WordDifference> expected = {{5, 0x440D, 0x1234}, {38, 0xFFD7, 0x0000}};
+        QCOMPARE(j.differences, expected);
+        QCOMPARE(j.settings->at(5), 0x1234);
+    }
+
+    void anIncompleteBlockGoesOfflineBeforeTheFirmwareWarning() {
+        ReaderModel reader;
+        reader.setFirmware(" KWMR5818");
+        const VerificationJudgement j =
+            judgeVerification(QString::fromLatin1(reader.z3Reply().replace("XSW", "---")),
+                              expectedTable(), kFirmware, 1);
+        using Kind = VerificationStep::Kind;
+        QList<Kind> kinds;
+        for (const VerificationStep& step : j.steps)
+            kinds << step.kind;
+        QCOMPARE(kinds, (QList<Kind>{Kind::Warning, Kind::Status, Kind::Warning, Kind::Status}));
+        QVERIFY(!j.steps[1].online && j.steps[3].online);
+        QVERIFY(!j.settings && j.differences.isEmpty());
+    }
+};
+
+QTEST_APPLESS_MAIN(VerificationJudgementTest)
+#include "tst_verification_judgement.moc"
