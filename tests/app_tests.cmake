@@ -15,3 +15,8 @@ ksr_add_test(tst_verification
   TIMEOUT 180)
 target_compile_definitions(tst_verification PRIVATE KSR_UTILITY_PATH="$<TARGET_FILE:ksr-utility>")
 add_dependencies(tst_verification ksr-utility)
+
+ksr_add_test(tst_port_list
+  SOURCES e2e/tst_port_list.cpp
+  LIBS ksr_app ksr_simulator
+  TIMEOUT 60)
