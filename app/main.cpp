@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/display_check.h"
 #include "app/frm_exec.h"
 #include "app/port_listing.h"
 #include "simulator/pty_reader.h"
@@ -71,6 +72,11 @@ int main(int argc, char* argv[]) {
             QTextStream(stdout) << portListing(link);
             return 0;
         }
+    }
+    // Without a display Qt would abort with a core dump; say plainly what is wrong instead.
+    if (const QString problem = displayProblem(argc, argv); !problem.isEmpty()) {
+        QTextStream(stderr) << problem << Qt::endl;
+        return 1;
     }
     return runWindow(argc, argv, outcome.options);
 }

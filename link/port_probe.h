@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QSerialPort>
 #include <QString>
+#include <functional>
 
 // Why a port could not be opened, told apart for the operator.
 enum class PortFailure {
@@ -26,3 +28,8 @@ PortFailure classifyOpenError(QSerialPort::SerialPortError error, const QString&
 
 // A sentence for the operator: "COM3 (/dev/ttyUSB0) is in use by another program."
 QString describePortError(int port, const PortError& error);
+
+// The ports a port list shows, ascending: each of COM1 to COM16 that `probe` (TestCOM's codes)
+// finds, free (0) or already open (1), and `kept` (0 for none), which is listed without being
+// probed: it is the port the program itself holds or was told to hold.
+QList<qint16> listablePorts(const std::function<qint16(qint16)>& probe, qint16 kept = 0);
