@@ -6,6 +6,7 @@
 #include "simulator/read_timing.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextStream>
 #include <memory>
 
@@ -39,6 +40,9 @@ std::unique_ptr<PtyReader> startSimulatedReader(CommandLine& options, int* exitC
 int runWindow(int argc, char* argv[], CommandLine options) {
     QApplication app(argc, argv);
     nameApplication();
+    // Installed, the desktop finds the menu entry and icon through these (taskbar, dock, Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral(KSR_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("ksr-utility")));
     int exitCode = 0;
     const auto simulatedReader = startSimulatedReader(options, &exitCode);
     if (exitCode != 0)
