@@ -7,6 +7,7 @@
 #include "ui/message_box_prompter.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextStream>
 #include <memory>
 
@@ -40,6 +41,9 @@ std::unique_ptr<PtyReader> startSimulatedReader(CommandLine& options, int* exitC
 int runWindow(int argc, char* argv[], CommandLine options) {
     QApplication app(argc, argv);
     nameApplication();
+    // Installed, the desktop finds the menu entry and icon through these (taskbar, dock, Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral(KSR_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("ksr-utility")));
     int exitCode = 0;
     const auto simulatedReader = startSimulatedReader(options, &exitCode);
     if (exitCode != 0)
