@@ -38,6 +38,7 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
     };
     // Choosing the selected row again is the double-click: the same steps run anew.
     connect(cboComPorts, &QComboBox::activated, this, guarded(&frmExec::cboComPorts_Click));
+    connect(cboComPorts, &PortListBox::aboutToShowRows, this, &frmExec::cboComPorts_DropDown);
     connect(cmdAlign, &QPushButton::clicked, this, guarded(&frmExec::cmdAlign_Click));
     connect(cmdDecode, &QPushButton::clicked, this, guarded(&frmExec::cmdDecode_Click));
     connect(cmdSetup, &QPushButton::clicked, this, guarded(&frmExec::cmdSetup_Click));
@@ -81,7 +82,7 @@ void frmExec::buildControls() {
 
     frmSetup = new QGroupBox(QStringLiteral("COM Setup"), this);
     named(frmSetup, "frmSetup")->setGeometry(t.rect(120, 120, 2052, 972));
-    cboComPorts = new QComboBox(frmSetup);
+    cboComPorts = new PortListBox(frmSetup);
     named(cboComPorts, "cboComPorts")->setGeometry(t.rect(360, 360, 1332, 288));
 
     lblCOMM = new QLabel(QStringLiteral("lblCOMM"), this);
@@ -127,18 +128,16 @@ void frmExec::buildControls() {
 
 void frmExec::Form_Load() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Why COM1 did not probe well is kept: the load opens no other port.
     PortError firstPortProblem;
-    for (qint16 n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
+    const auto probe = [this, &firstPortProblem](qint16 n) {
         PortError why;
         const qint16 r = link_.TestCOM(n, &why);
         if (n == PortMap::kFirstPort)
             firstPortProblem = why;
-        if (r == 0 || r == 1) {
-            cboComPorts->addItem(QStringLiteral("COM%1").arg(n));
-            portTable_[cboComPorts->count() - 1] = n;
-        }
-    }
-    cboComPorts->setCurrentIndex(-1); // the list fills without choosing a row
+        return r;
+    };
+    showPortRows(listablePorts(probe), 0);
     Timer1->setInterval(kTickIntervalMs);
     Timer1->start();
     QApplication::restoreOverrideCursor();
@@ -156,6 +155,24 @@ void frmExec::Form_Load() {
     // for the operations that will need the port.
     portProblem_ = firstPortProblem;
     ShowStatus(false);
+}
+
+void frmExec::showPortRows(const QList<qint16>& ports, qint16 selected) {
+    cboComPorts->clear();
+    portTable_.fill(0);
+    for (const qint16 n : ports) {
+        cboComPorts->addItem(QStringLiteral("COM%1").arg(n));
+        portTable_[cboComPorts->count() - 1] = n;
+    }
+    cboComPorts->setCurrentIndex(int(ports.indexOf(selected))); // -1: no row
+}
+
+void frmExec::cboComPorts_DropDown() {
+    // The chosen port keeps its row even while its device is gone, so choosing it again
+    // reopens it once the device is back; it is not probed, its line stays untouched.
+    const int row = cboComPorts->currentIndex();
+    const qint16 kept = row >= 0 ? portTable_[row] : 0;
+    showPortRows(listablePorts([this](qint16 n) { return TestCOM(n); }, kept), kept);
 }
 
 void frmExec::Timer1_Timer() {

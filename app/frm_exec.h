@@ -1,12 +1,12 @@
 #pragma once
 
+#include "app/port_list_box.h"
 #include "link/reader_link.h"
 #include "reader_ops/operation_context.h"
 #include "reader_ops/reader_state.h"
 #include "reader_ops/verification.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -56,7 +56,7 @@ public:
     frmDecode& decodeWindow();
 
     QGroupBox* frmSetup;
-    QComboBox* cboComPorts;
+    PortListBox* cboComPorts;
     QLabel* lblCOMM;
     QLabel* Label1;
     QLabel* lblFWVersion;
@@ -70,6 +70,8 @@ public:
     QTimer* Timer1;
 
     void cboComPorts_Click();
+    // The list is about to drop down: probe again, so adapters plugged in or pulled since show.
+    void cboComPorts_DropDown();
     void cmdAlign_Click();
     void cmdDecode_Click();
     void cmdSetup_Click();
@@ -82,6 +84,9 @@ protected:
 
 private:
     void buildControls();
+    // Rebuilds the rows and the port table from `ports` (ascending) and selects the row of
+    // `selected`, or none. Chooses nothing: no port is closed, opened or verified.
+    void showPortRows(const QList<qint16>& ports, qint16 selected);
     void ShowStatus(bool online);
     void IdentifySymbology();
     void Timer1_Timer();

@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/display_check.h"
 #include "app/frm_exec.h"
 #include "app/port_listing.h"
 #include "simulator/pty_reader.h"
@@ -6,6 +7,7 @@
 #include "ui/message_box_prompter.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextStream>
 #include <memory>
 
@@ -39,6 +41,9 @@ std::unique_ptr<PtyReader> startSimulatedReader(CommandLine& options, int* exitC
 int runWindow(int argc, char* argv[], CommandLine options) {
     QApplication app(argc, argv);
     nameApplication();
+    // Installed, the desktop finds the menu entry and icon through these (taskbar, dock, Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral(KSR_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("ksr-utility")));
     int exitCode = 0;
     const auto simulatedReader = startSimulatedReader(options, &exitCode);
     if (exitCode != 0)
@@ -71,6 +76,11 @@ int main(int argc, char* argv[]) {
             QTextStream(stdout) << portListing(link);
             return 0;
         }
+    }
+    // Without a display Qt would abort with a core dump; say plainly what is wrong instead.
+    if (const QString problem = displayProblem(argc, argv); !problem.isEmpty()) {
+        QTextStream(stderr) << problem << Qt::endl;
+        return 1;
     }
     return runWindow(argc, argv, outcome.options);
 }

@@ -1,5 +1,7 @@
 #include "link/port_probe.h"
 
+#include "link/port_map.h"
+
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
@@ -69,4 +71,18 @@ QString describePortError(int port, const PortError& error) {
 QString describePortNotOpen(int port, const PortError& error) {
     return QStringLiteral("%1 is not open: %2.")
         .arg(portName(port, error), portFailureReason(error));
+}
+
+QList<qint16> listablePorts(const std::function<qint16(qint16)>& probe, qint16 kept) {
+    QList<qint16> ports;
+    for (qint16 n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
+        if (n == kept) {
+            ports << n;
+            continue;
+        }
+        const qint16 r = probe(n);
+        if (r == 0 || r == 1)
+            ports << n;
+    }
+    return ports;
 }

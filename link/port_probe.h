@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QSerialPort>
 #include <QString>
+#include <functional>
 
 // Why a port could not be opened, told apart for the operator.
 enum class PortFailure {
@@ -34,3 +36,8 @@ QString describePortError(int port, const PortError& error);
 // A port that is not open when it is needed: "COM1 (/dev/x) is not open: the device does not
 // exist."
 QString describePortNotOpen(int port, const PortError& error);
+
+// The ports a port list shows, ascending: each of COM1 to COM16 that `probe` (TestCOM's codes)
+// finds, free (0) or already open (1), and `kept` (0 for none), which is listed without being
+// probed: it is the port the program itself holds or was told to hold.
+QList<qint16> listablePorts(const std::function<qint16(qint16)>& probe, qint16 kept = 0);

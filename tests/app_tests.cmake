@@ -17,3 +17,15 @@ ksr_add_test(tst_verification
   TIMEOUT 180)
 target_compile_definitions(tst_verification PRIVATE KSR_UTILITY_PATH="$<TARGET_FILE:ksr-utility>")
 add_dependencies(tst_verification ksr-utility)
+
+ksr_add_test(tst_port_list
+  SOURCES e2e/tst_port_list.cpp
+  LIBS ksr_app ksr_simulator
+  TIMEOUT 60)
+
+ksr_add_test(tst_no_display
+  SOURCES e2e/tst_no_display.cpp
+  LIBS ksr_simulator
+  TIMEOUT 90)
+target_compile_definitions(tst_no_display PRIVATE KSR_UTILITY_PATH="$<TARGET_FILE:ksr-utility>")
+add_dependencies(tst_no_display ksr-utility)

@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(w.size(), QSize(t.px(5565), t.px(2280)));
         const QList<ControlRow> table = {
             {"frmSetup", "QGroupBox", QStringLiteral("COM Setup"), 120, 120, 2052, 972},
-            {"cboComPorts", "QComboBox", QString(), 360, 360, 1332, 288},
+            {"cboComPorts", "PortListBox", QString(), 360, 360, 1332, 288},
             {"lblCOMM", "QLabel", QStringLiteral("lblCOMM"), 600, 1320, 972, 252},
             {"Label1", "QLabel", QStringLiteral("Firmware Version:"), 120, 1920, 1332, 252},
             {"lblFWVersion", "QLabel", QString(), 1440, 1920, 1212, 252},

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# CI: build the Debian package and check it as a user and Debian's tools would: lintian (errors
+# and warnings fail), the menu entry, the AppStream metainfo, the manual pages, and the programs
+# from the package, unpacked, running a verification with no display at all. As root, the
+# package is also installed with apt-get and removed again.
+# KSR_PACKAGE_BUILD names the build folder (default build; an existing build is reused).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${KSR_PACKAGE_BUILD:-build}
+
+packages=(qt6-base-dev qt6-serialport-dev cmake make g++ dpkg-dev file librsvg2-bin lintian
+          desktop-file-utils appstream man-db groff-base)
+if ! dpkg -s "${packages[@]}" >/dev/null 2>&1; then
+  S=$([ "$(id -u)" = 0 ] || echo sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  $S apt-get update
+  $S apt-get install -y --no-install-recommends "${packages[@]}"
+fi
+
+step() { echo "+ $*"; }
+fail() {
+  echo "package check failed: $*" >&2
+  exit 1
+}
+
+version=$(sed -n 's/^project(ksr-utility VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[ -n "$version" ] || fail "no version in project() of CMakeLists.txt"
+arch=$(dpkg --print-architecture)
+
+step "build and cpack -G DEB in $build"
+cmake -S . -B "$build"
+cmake --build "$build" -j2
+rm -f "$build"/ksr-utility_*.deb
+(cd "$build" && cpack -G DEB)
+deb=$build/ksr-utility_${version}_${arch}.deb
+[ -f "$deb" ] || fail "cpack made no $deb"
+dpkg-deb --info "$deb"
+dpkg-deb --contents "$deb"
+[ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "package version is not $version"
+depends=$(dpkg-deb --field "$deb" Depends)
+for library in libc6 libqt6core6 libqt6serialport6 libqt6widgets6; do
+  [[ "$depends" == *"$library "* ]] || fail "Depends lacks $library: $depends"
+done
+
+step "lintian"
+lintian --fail-on error,warning --display-info --pedantic "$deb"
+
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+  if [ -n "$sim_pid" ]; then
+    kill "$sim_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+
+step "desktop-file-validate"
+for desktop in "$root"/usr/share/applications/*.desktop; do
+  # A hint (two main categories: Utility and Development) is expected; errors and warnings fail.
+  report=$(desktop-file-validate "$desktop") || fail "$report"
+  echo "$report"
+  if grep -E ': (error|warning):' <<<"$report"; then
+    fail "desktop-file-validate"
+  fi
+done
+
+step "appstreamcli validate"
+appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
+appstreamcli validate-tree --no-net "$root"
+grep -q "<release version=\"$version\"" "$root"/usr/share/metainfo/*.metainfo.xml ||
+  fail "metainfo has no release $version"
+
+step "man pages render without warnings"
+for page in "$root"/usr/share/man/man1/*.1.gz; do
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+  echo "$(basename "$page"): no warnings"
+done
+
+# The programs from the package, with no display of any kind.
+headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work/home")
+mkdir -p "$work/home"
+step "ksr-utility --version from the package"
+[ "$("${headless[@]}" "$root/usr/bin/ksr-utility" --version)" = "ksr-utility $version" ] ||
+  fail "ksr-utility --version is not \"ksr-utility $version\""
+[ "$("${headless[@]}" "$root/usr/bin/ksr-reader-sim" --version)" = "ksr-reader-sim $version" ] ||
+  fail "ksr-reader-sim --version is not \"ksr-reader-sim $version\""
+
+step "headless verification against ksr-reader-sim from the package"
+"${headless[@]}" "$root/usr/bin/ksr-reader-sim" --link "$work/reader" >"$work/sim.out" &
+sim_pid=$!
+for _ in $(seq 100); do
+  [ -s "$work/sim.out" ] && break
+  sleep 0.1
+done
+[ -L "$work/reader" ] || fail "ksr-reader-sim made no $work/reader"
+status=0
+"${headless[@]}" timeout 60 "$root/usr/bin/ksr-utility" verify COM1 \
+  --port COM1="$work/reader" || status=$?
+[ "$status" = 0 ] || fail "ksr-utility verify COM1 exited with $status"
+kill "$sim_pid"
+wait "$sim_pid" || fail "ksr-reader-sim did not end cleanly"
+sim_pid=
+
+if [ "$(id -u)" = 0 ] && ! dpkg -s ksr-utility >/dev/null 2>&1; then
+  step "apt-get install ./$(basename "$deb"), then remove"
+  cp "$deb" "$work/"
+  (cd "$work" && DEBIAN_FRONTEND=noninteractive apt-get install -y "./$(basename "$deb")")
+  [ "$(ksr-utility --version)" = "ksr-utility $version" ] || fail "installed ksr-utility"
+  installed=$(dpkg -L ksr-utility)
+  DEBIAN_FRONTEND=noninteractive apt-get purge -y ksr-utility
+  while read -r path; do
+    if [ -f "$path" ] || [ -L "$path" ]; then
+      fail "$path is left after removing the package"
+    fi
+  done <<<"$installed"
+fi
+echo "package checks passed: $(basename "$deb")"

@@ -1,0 +1,97 @@
+#include "simulated_port.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+// The program's environment with every display and platform choice taken away.
+QProcessEnvironment withoutDisplay() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    return env;
+}
+
+// An X display number nothing serves.
+QString deadXDisplay() {
+    for (int n = 4093;; ++n) {
+        if (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+            return QStringLiteral(":%1").arg(n);
+    }
+}
+
+enum class Outcome { RefusedOnOneLine, Ran };
+} // namespace
+
+// Where no window can be shown, the program says so in one line instead of aborting.
+class NoDisplayTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startWithoutADisplay_data() {
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<QString>("naming");
+        QTest::newRow("no display set") << QString() << QStringList() << Outcome::RefusedOnOneLine
+                                        << QStringLiteral("DISPLAY and WAYLAND_DISPLAY");
+        const QString dead = deadXDisplay();
+        QTest::newRow("an X display nobody serves")
+            << dead << QStringList() << Outcome::RefusedOnOneLine << dead;
+        QTest::newRow("--help needs none")
+            << QString() << QStringList{QStringLiteral("--help")} << Outcome::Ran << QString();
+    }
+    void startWithoutADisplay() {
+        QFETCH(QString, display);
+        QFETCH(QStringList, arguments);
+        QFETCH(Outcome, outcome);
+        QFETCH(QString, naming);
+        QProcessEnvironment env = withoutDisplay();
+        if (!display.isEmpty())
+            env.insert(QStringLiteral("DISPLAY"), display);
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(KSR_UTILITY_PATH), arguments);
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit); // no abort, no core
+        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        if (outcome == Outcome::Ran) {
+            QCOMPARE(program.exitCode(), 0);
+            QVERIFY2(err.isEmpty(), qPrintable(err));
+            return;
+        }
+        QCOMPARE(program.exitCode(), 1);
+        QCOMPARE(err.count(u'\n'), 1);
+        QVERIFY2(err.endsWith(u'\n') && err.contains(naming) &&
+                     err.contains(QStringLiteral("xvfb-run -a")) &&
+                     err.contains(QStringLiteral("--list-ports")),
+                 qPrintable(err));
+    }
+
+    void aPlatformChosenByQtEnvironmentStillStarts() {
+        auto reader = startSimulatedReader();
+        QTemporaryDir dir;
+        QStringList arguments{QStringLiteral("--report"), dir.filePath(QStringLiteral("r.txt")),
+                              QStringLiteral("--port"),
+                              QStringLiteral("COM1=") + reader->devicePath()};
+        for (int n = 2; n <= PortMap::kLastPort; ++n) // nothing real is probed
+            arguments
+                << QStringLiteral("--port")
+                << QStringLiteral("COM%1=%2").arg(n).arg(dir.filePath(QStringLiteral("none")));
+        QProcessEnvironment env = withoutDisplay();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(KSR_UTILITY_PATH), arguments);
+        // The window has loaded once it verifies the reader on COM1.
+        QTRY_VERIFY_WITH_TIMEOUT(reader->receivedCodes().contains("Z3") ||
+                                     program.state() == QProcess::NotRunning,
+                                 30000);
+        QVERIFY2(reader->receivedCodes().contains("Z3"), program.readAllStandardError());
+        program.kill();
+        program.waitForFinished();
+    }
+};
+
+QTEST_MAIN(NoDisplayTest)
+#include "tst_no_display.moc"
