@@ -6,25 +6,42 @@ AlignCycle::TickResult AlignCycle::tick() {
         ReportText.clear();
         CycleState = AwaitingStart;
         TickCount = 0;
+        askedThisShowing_ = true;
         return {Step::Request, {}};
     case AwaitingStart:
         if (++TickCount > kStartTimeout)
-            CycleState = Idle;
+            return timedOut();
         return {};
     case Collecting:
         // Counted from the request, not from the start marker.
         if (++TickCount > kReportTimeout)
-            CycleState = Idle;
+            return timedOut();
         return {};
     case ReportReady: {
         TickResult result{Step::Process, ReportText};
         CycleState = Idle;
         ReportText.clear();
+        noReports = false;
         return result;
     }
     default:
         return {};
     }
+}
+
+AlignCycle::TickResult AlignCycle::timedOut() {
+    CycleState = Idle;
+    if (noReports || !askedThisShowing_)
+        return {};
+    noReports = true;
+    return {Step::NoReports, {}};
+}
+
+bool AlignCycle::lineLost() {
+    if (noReports)
+        return false;
+    noReports = true;
+    return true;
 }
 
 bool AlignCycle::receive(const QByteArray& data) {

@@ -23,6 +23,9 @@ public:
         None,
         Request, // send "DZ", then discard what waits in the receive buffer
         Process, // process `report`
+        // A request of this showing went unanswered: show that nothing is found, and say why.
+        // Given once when the reports stop, not again until one has come.
+        NoReports,
     };
     struct TickResult {
         Step step = Step::None;
@@ -32,6 +35,17 @@ public:
     TickResult tick();
     // Takes one chunk of received data. True when it completed a report: time to send "P6".
     bool receive(const QByteArray& data);
+    // The line to the reader is gone. True when this is news: time to show it.
+    bool lineLost();
+    // A fresh showing expects reports until one of its own requests goes unanswered; a wait
+    // left over from the last showing proves nothing.
+    void expectReports() {
+        noReports = false;
+        askedThisShowing_ = false;
+    }
+
+    // Set by a wait that timed out or a lost line; cleared by the next complete report.
+    bool noReports = false;
 
     qint16 CycleState = Idle;
     QString ReportText;
@@ -39,4 +53,6 @@ public:
 
 private:
     void giveUpIfRunaway();
+    TickResult timedOut();
+    bool askedThisShowing_ = false;
 };

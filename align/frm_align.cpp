@@ -13,6 +13,9 @@ constexpr int kMarkerLineWidth = 6;
 constexpr qreal kMarkerRadius = 250;
 constexpr qreal kBarHalfWidth = 50;
 
+const QString kCaption = QStringLiteral("Align Reader");
+const QString kNoReportsCaption = QStringLiteral("Align Reader - no reports from the reader");
+
 const QColor kBlack(0, 0, 0);
 const QColor kWhite(255, 255, 255);
 const QColor kRed(255, 0, 0);
@@ -33,13 +36,17 @@ frmAlign::frmAlign(ReaderLink& link, std::function<bool()> sideLook, QWidget* pa
     buildControls();
     connect(Timer1, &QTimer::timeout, this, &frmAlign::Timer1_Timer);
     connect(cmdQuit, &QPushButton::clicked, this, &frmAlign::cmdQuit_Click);
+    connect(&link_, &ReaderLink::lineLost, this, [this] {
+        if (Timer1->isActive() && cycle.lineLost())
+            showNoReports();
+    });
 }
 
 void frmAlign::buildControls() {
     const Twips t;
     const qreal pixelsPerTwip = t.px(14400) / 14400.0;
     setObjectName(QStringLiteral("frmAlign"));
-    setWindowTitle(QStringLiteral("Align Reader"));
+    setWindowTitle(kCaption);
     setFont(dialogFont());
     setFixedSize(t.px(5745), t.px(5610));
 
@@ -100,6 +107,8 @@ void frmAlign::Form_Load() {
     Picture1->clear();
     Picture2->clear();
     Picture3->clear();
+    cycle.expectReports();
+    setWindowTitle(kCaption);
     Timer1->setInterval(kCycleIntervalMs);
     Timer1->start();
     link_.SendCommand(QStringLiteral("W0"));
@@ -116,7 +125,11 @@ void frmAlign::Timer1_Timer() {
         link_.discardInput();
         break;
     case AlignCycle::Step::Process:
+        setWindowTitle(kCaption);
         ProcessReport(result.report);
+        break;
+    case AlignCycle::Step::NoReports:
+        showNoReports();
         break;
     case AlignCycle::Step::None:
         break;
@@ -140,6 +153,14 @@ void frmAlign::ProcessReport(QStringView body) {
     DrawCrosshair(kBlack);
     PlotDistance(m.distanceFraction);
     DrawProfile(m.E, m.n);
+}
+
+void frmAlign::showNoReports() {
+    // What a report in which nothing is found shows, so no stale mark suggests a position.
+    PlotMarker(0, 0);
+    DrawCrosshair(kBlack);
+    PlotDistance(-1);
+    setWindowTitle(kNoReportsCaption);
 }
 
 void frmAlign::DrawCrosshair(QColor colour) {

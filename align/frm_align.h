@@ -65,6 +65,8 @@ private:
     void Form_Load();
     void Timer1_Timer();
     void drawMarkerShape(CanvasPainter& painter, QColor colour) const;
+    // The reader has stopped answering: the marker and the bar go, the caption says why.
+    void showNoReports();
 
     ReaderLink& link_;
     std::function<bool()> sideLook_;

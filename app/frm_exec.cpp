@@ -46,7 +46,10 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
     connect(cmdDefaults, &QPushButton::clicked, this, guarded(&frmExec::cmdDefaults_Click));
     connect(cmdSave, &QPushButton::clicked, this, guarded(&frmExec::cmdSave_Click));
     // A vanished device closes the port at once; the operator sees it as "Offline".
-    connect(&link_, &ReaderLink::lineLost, this, [this] { ShowStatus(false); });
+    connect(&link_, &ReaderLink::lineLost, this, [this](const QString& reason) {
+        portProblem_ = {PortFailure::Lost, link_.ports().deviceFor(link_.currentPort), reason};
+        ShowStatus(false);
+    });
     showAlignWindow = [this] { alignWindow().exec(); };
     closeAlignWindow = [this] {
         if (align_)
@@ -125,7 +128,16 @@ void frmExec::buildControls() {
 
 void frmExec::Form_Load() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    showPortRows(listablePorts([this](qint16 n) { return TestCOM(n); }), 0);
+    // Why COM1 did not probe well is kept: the load opens no other port.
+    PortError firstPortProblem;
+    const auto probe = [this, &firstPortProblem](qint16 n) {
+        PortError why;
+        const qint16 r = link_.TestCOM(n, &why);
+        if (n == PortMap::kFirstPort)
+            firstPortProblem = why;
+        return r;
+    };
+    showPortRows(listablePorts(probe), 0);
     Timer1->setInterval(kTickIntervalMs);
     Timer1->start();
     QApplication::restoreOverrideCursor();
@@ -136,9 +148,13 @@ void frmExec::Form_Load() {
             // Selecting from the program raises no activation, so run the handler here.
             cboComPorts->setCurrentIndex(row);
             runExclusive([this] { cboComPorts_Click(); });
-            break;
+            return;
         }
     }
+    // No port to open: say so rather than show the label's name, and keep the probe's reason
+    // for the operations that will need the port.
+    portProblem_ = firstPortProblem;
+    ShowStatus(false);
 }
 
 void frmExec::showPortRows(const QList<qint16>& ports, qint16 selected) {
@@ -183,8 +199,16 @@ bool frmExec::OpenCOM(const qint16& Port) {
 
 void frmExec::reportOpenFailure(qint16 port) {
     // Told once; the verification that would follow is skipped, so no second message.
-    prompter_.warn(describePortError(port, link_.lastOpenError()));
+    portProblem_ = link_.lastOpenError();
+    prompter_.warn(describePortError(port, portProblem_));
     ShowStatus(false);
+}
+
+bool frmExec::portReady() {
+    if (link_.isOpen())
+        return true;
+    prompter_.warn(describePortNotOpen(link_.currentPort, portProblem_));
+    return false;
 }
 
 VerificationOutcome frmExec::GetXSW() {
@@ -234,6 +258,8 @@ frmDecode& frmExec::decodeWindow() {
 
 void frmExec::showRoutedWindow(void (ReaderLink::*setRouting)(bool),
                                const std::function<void()>& show) {
+    if (!portReady())
+        return;
     CloseCOM();
     if (!OpenCOM(link_.currentPort))
         return; // a window with no line to read would only show nothing
@@ -244,6 +270,8 @@ void frmExec::showRoutedWindow(void (ReaderLink::*setRouting)(bool),
 }
 
 void frmExec::cmdSetup_Click() {
+    if (!portReady())
+        return;
     if (showSymbolsWindow)
         showSymbolsWindow();
 }
@@ -256,7 +284,8 @@ frmSymbols& frmExec::symbolsWindow() {
 }
 
 void frmExec::cmdSymbols_Click() {
-    IdentifySymbology();
+    if (portReady())
+        IdentifySymbology();
 }
 
 void frmExec::IdentifySymbology() {
@@ -265,12 +294,20 @@ void frmExec::IdentifySymbology() {
 }
 
 void frmExec::cmdDefaults_Click() {
-    sendDefaultConfiguration(link_);
+    if (portReady())
+        sendDefaultConfiguration(link_);
 }
 
 void frmExec::cmdSave_Click() {
+    if (!portReady())
+        return;
     OperationContext ctx = context();
-    runPermanentSave(ctx);
+    if (runPermanentSave(ctx) != SaveOutcome::NotSent)
+        return;
+    QString text = QStringLiteral("The settings were not saved as the power-on defaults.");
+    if (!link_.isOpen())
+        text += QChar(u'\r') + describePortNotOpen(link_.currentPort, portProblem_);
+    prompter_.warn(text);
 }
 
 void frmExec::runExclusive(const std::function<void()>& operation) {

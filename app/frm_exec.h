@@ -93,6 +93,9 @@ private:
     // Opens the current port and shows a routed window for as long as it is open.
     void showRoutedWindow(void (ReaderLink::*setRouting)(bool), const std::function<void()>& show);
     void reportOpenFailure(qint16 port);
+    // True when the current port is open; otherwise says once why not, and the operation
+    // that asked sends nothing and waits for nothing.
+    bool portReady();
     // Runs an operator's request unless another one is still waiting; keeps the controls
     // disabled meanwhile and carries out a close that was asked for during it.
     void runExclusive(const std::function<void()>& operation);
@@ -104,6 +107,8 @@ private:
     ReaderState state_;
     QString reportPath_;
     std::array<qint16, 21> portTable_{};
+    // Why the current port is not open: its failed opening, its loss, or the start-up probe.
+    PortError portProblem_;
     bool busy_ = false;
     bool closePending_ = false;
     frmSymbols* symbols_ = nullptr;

@@ -2,6 +2,8 @@
 
 DecodeScan::TickResult DecodeScan::tick() {
     TickResult result;
+    if (ticksSinceTrigger_ >= 0)
+        ++ticksSinceTrigger_;
     switch (ScanState) {
     case Idle:
         arm();
@@ -21,6 +23,8 @@ DecodeScan::TickResult DecodeScan::tick() {
         break;
     case Complete:
         result = {Step::Evaluate, ReportText};
+        ticksSinceTrigger_ = -1;
+        noReports = false;
         ScanState = Armed;
         ReportText.clear();
         ScanTickCount = 0;
@@ -29,9 +33,21 @@ DecodeScan::TickResult DecodeScan::tick() {
         break;
     }
     // Counted from the last trigger or evaluation, so a report that starts late is dropped too.
-    if (ScanTickCount > kTimeoutTicks)
+    if (ScanTickCount > kTimeoutTicks) {
         ScanState = Idle;
+        if (ticksSinceTrigger_ > kTimeoutTicks && !noReports) {
+            noReports = true;
+            result.step = Step::NoReports;
+        }
+    }
     return result;
+}
+
+bool DecodeScan::lineLost() {
+    if (noReports)
+        return false;
+    noReports = true;
+    return true;
 }
 
 void DecodeScan::receive(const QByteArray& data) {
@@ -56,11 +72,13 @@ void DecodeScan::append(const QByteArray& data) {
 }
 
 void DecodeScan::arm() {
+    ticksSinceTrigger_ = 0;
     ReportText.clear();
     ScanState = Armed;
 }
 
 void DecodeScan::disarm() {
+    ticksSinceTrigger_ = -1;
     ReportText.clear();
     ScanState = Idle;
 }

@@ -24,6 +24,9 @@ public:
         None,
         Trigger,  // send "U8", then discard what waits in the receive buffer
         Evaluate, // show `report`, then discard what waits in the receive buffer
+        // A trigger went unanswered for the whole time-out: the reader has stopped answering.
+        // Given once, not again until a report has come.
+        NoReports,
     };
     struct TickResult {
         Step step = Step::None;
@@ -35,10 +38,17 @@ public:
     // evaluation that follows would discard them anyway).
     bool reads() const { return ScanState != Complete; }
     void receive(const QByteArray& data);
-    // A trigger went out: a new report is awaited. The tick count runs on.
+    // A trigger went out: a new report is awaited. The scan tick count runs on.
     void arm();
     // The window closed: no report is awaited. The tick count is kept for the next opening.
     void disarm();
+    // The line to the reader is gone. True when this is news: time to show it.
+    bool lineLost();
+    // A fresh showing expects reports.
+    void expectReports() { noReports = false; }
+
+    // Set by an unanswered trigger or a lost line; cleared by the next report.
+    bool noReports = false;
 
     qint16 ScanState = Idle;
     QString ReportText;
@@ -46,4 +56,9 @@ public:
 
 private:
     void append(const QByteArray& data);
+    // Ticks since the last trigger while its report is outstanding, else -1. Unlike the scan
+    // tick count it starts afresh with every trigger, so a count carried over from the last
+    // showing cannot pass for silence, and a reader that reports once per trigger is not
+    // silent while the window waits after a report.
+    qint32 ticksSinceTrigger_ = -1;
 };

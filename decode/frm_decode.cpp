@@ -12,6 +12,8 @@ namespace {
 constexpr int kTickIntervalMs = 50;
 constexpr int kScaleGapTwips = 60;
 const QString kNoData = QStringLiteral("Barcode ID");
+const QString kCaption = QStringLiteral("Decode");
+const QString kNoReports = QStringLiteral(" - no reports from the reader");
 
 const QColor kWhite(255, 255, 255);
 const QColor kBlue(0, 0, 255);
@@ -22,12 +24,16 @@ frmDecode::frmDecode(ReaderLink& link, std::function<void()> defaults, QWidget* 
     buildControls();
     connect(Timer1, &QTimer::timeout, this, &frmDecode::Timer1_Timer);
     connect(cmdQuit, &QPushButton::clicked, this, &frmDecode::cmdQuit_Click);
+    connect(&link_, &ReaderLink::lineLost, this, [this] {
+        if (loaded_ && scan.lineLost())
+            showNoReports();
+    });
 }
 
 void frmDecode::buildControls() {
     const Twips t;
     setObjectName(QStringLiteral("frmDecode"));
-    setWindowTitle(QStringLiteral("Decode"));
+    setWindowTitle(kCaption);
     setFont(dialogFont());
     setFixedSize(t.px(2115), t.px(5595));
 
@@ -77,6 +83,8 @@ void frmDecode::Form_Load() {
     lblBarcode->setText(kNoData);
     Picture1->clear();
     scaleShown_ = false;
+    scan.expectReports();
+    setWindowTitle(kCaption);
     StartScan();
     Timer1->setInterval(kTickIntervalMs);
     Timer1->start();
@@ -114,12 +122,22 @@ void frmDecode::Timer1_Timer() {
         link_.discardInput();
         break;
     case DecodeScan::Step::Evaluate:
+        setWindowTitle(kCaption);
         ShowResult(result.report);
         link_.discardInput();
+        break;
+    case DecodeScan::Step::NoReports:
+        showNoReports();
         break;
     case DecodeScan::Step::None:
         break;
     }
+}
+
+void frmDecode::showNoReports() {
+    // The gauge shows a value only while reports come: back to white, as before the first.
+    Picture1->clear();
+    setWindowTitle(kCaption + kNoReports);
 }
 
 void frmDecode::cmdQuit_Click() {

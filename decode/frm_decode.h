@@ -47,6 +47,8 @@ private:
     void Form_Unload();
     void Timer1_Timer();
     void ShowResult(QStringView report);
+    // The reader has stopped answering: the gauge empties, the caption says why.
+    void showNoReports();
 
     ReaderLink& link_;
     std::function<void()> defaults_;

@@ -34,28 +34,43 @@ PortFailure classifyOpenError(QSerialPort::SerialPortError error, const QString&
     }
 }
 
-QString describePortError(int port, const PortError& error) {
-    const QString where = error.device.isEmpty()
-                              ? QStringLiteral("COM%1").arg(port)
-                              : QStringLiteral("COM%1 (%2)").arg(port).arg(error.device);
+QString portFailureReason(const PortError& error) {
     switch (error.kind) {
     case PortFailure::None:
-        return QStringLiteral("%1 is open.").arg(where);
+        return QStringLiteral("it has not been opened");
     case PortFailure::Busy:
-        return QStringLiteral("%1 cannot be opened: it is in use by another program.").arg(where);
+        return QStringLiteral("it is in use by another program");
     case PortFailure::NoPermission:
-        return QStringLiteral("%1 cannot be opened: no permission to use the device "
-                              "(add the user to the dialout group).")
-            .arg(where);
+        return QStringLiteral(
+            "no permission to use the device (add the user to the dialout group)");
     case PortFailure::Missing:
-        return error.device.isEmpty()
-                   ? QStringLiteral("%1 cannot be opened: no device stands for this port.")
-                         .arg(where)
-                   : QStringLiteral("%1 cannot be opened: the device is gone.").arg(where);
+        return error.device.isEmpty() ? QStringLiteral("no device stands for this port")
+                                      : QStringLiteral("the device does not exist");
+    case PortFailure::Lost:
+        return QStringLiteral("the device was lost");
     case PortFailure::Other:
         break;
     }
-    return QStringLiteral("%1 cannot be opened: %2.").arg(where, error.detail);
+    return error.detail;
+}
+
+namespace {
+QString portName(int port, const PortError& error) {
+    return error.device.isEmpty() ? QStringLiteral("COM%1").arg(port)
+                                  : QStringLiteral("COM%1 (%2)").arg(port).arg(error.device);
+}
+} // namespace
+
+QString describePortError(int port, const PortError& error) {
+    if (error.kind == PortFailure::None)
+        return QStringLiteral("%1 is open.").arg(portName(port, error));
+    return QStringLiteral("%1 cannot be opened: %2.")
+        .arg(portName(port, error), portFailureReason(error));
+}
+
+QString describePortNotOpen(int port, const PortError& error) {
+    return QStringLiteral("%1 is not open: %2.")
+        .arg(portName(port, error), portFailureReason(error));
 }
 
 QList<qint16> listablePorts(const std::function<qint16(qint16)>& probe, qint16 kept) {

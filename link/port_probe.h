@@ -11,6 +11,7 @@ enum class PortFailure {
     Busy,         // another program, or this one, holds it
     NoPermission, // the user may not use the device (not in the dialout group)
     Missing,      // no device at that path (unplugged, never there)
+    Lost,         // it was open and went away (unplugged, hung up)
     Other,
 };
 
@@ -26,8 +27,15 @@ QString canonicalDevice(const QString& device);
 // Qt reports both "already open elsewhere" and "not allowed" as PermissionError.
 PortFailure classifyOpenError(QSerialPort::SerialPortError error, const QString& device);
 
-// A sentence for the operator: "COM3 (/dev/ttyUSB0) is in use by another program."
+// Why, in words for the operator: "it is in use by another program".
+QString portFailureReason(const PortError& error);
+
+// A failed opening: "COM3 (/dev/ttyUSB0) cannot be opened: it is in use by another program."
 QString describePortError(int port, const PortError& error);
+
+// A port that is not open when it is needed: "COM1 (/dev/x) is not open: the device does not
+// exist."
+QString describePortNotOpen(int port, const PortError& error);
 
 // The ports a port list shows, ascending: each of COM1 to COM16 that `probe` (TestCOM's codes)
 // finds, free (0) or already open (1), and `kept` (0 for none), which is listed without being

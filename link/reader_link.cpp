@@ -48,17 +48,21 @@ bool openDevice(QSerialPort& port, const QString& device, PortError& error) {
 }
 } // namespace
 
-qint16 ReaderLink::TestCOM(const qint16& Port) {
+qint16 ReaderLink::TestCOM(const qint16& Port, PortError* why) {
     const QString device = ports_.deviceFor(Port);
-    if (MSComm1.isOpen() && !device.isEmpty() && canonicalDevice(device) == openDevice_)
-        return 1; // held by this program
-    QSerialPort probe;
     PortError error;
-    if (openDevice(probe, device, error)) {
+    if (!why)
+        why = &error;
+    if (MSComm1.isOpen() && !device.isEmpty() && canonicalDevice(device) == openDevice_) {
+        *why = {PortFailure::Busy, device, {}};
+        return 1; // held by this program
+    }
+    QSerialPort probe;
+    if (openDevice(probe, device, *why)) {
         probe.close();
         return 0;
     }
-    return error.kind == PortFailure::Busy ? 1 : -1;
+    return why->kind == PortFailure::Busy ? 1 : -1;
 }
 
 bool ReaderLink::OpenCOM(const qint16& Port) {
@@ -86,12 +90,16 @@ void ReaderLink::CloseCOM() {
     MSComm1.clearError();
 }
 
-void ReaderLink::SendCommand(const QString& code) {
+bool ReaderLink::SendCommand(const QString& code) {
     if (!MSComm1.isOpen())
-        return;
-    MSComm1.write(frameCommand(code));
+        return false;
+    const QByteArray frame = frameCommand(code);
+    if (MSComm1.write(frame) != frame.size())
+        return false;
     // write() only buffers until the event loop runs; push the frame out now.
     MSComm1.flush();
+    // A device that vanished shows here: the port has been closed meanwhile.
+    return MSComm1.isOpen();
 }
 
 QByteArray ReaderLink::readInput() {

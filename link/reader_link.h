@@ -20,12 +20,14 @@ public:
     ~ReaderLink() override;
 
     // Probe: 0 the port opens (closed again), 1 it is already open, -1 anything else.
-    qint16 TestCOM(const qint16& Port);
+    // `why`, when given, says why it would not open.
+    qint16 TestCOM(const qint16& Port, PortError* why = nullptr);
     // Opens COMn at 9600,N,8,1 with DTR and RTS. False when it failed; lastOpenError() says why.
     bool OpenCOM(const qint16& Port);
     void CloseCOM();
     // One frame, pushed to the device at once; does nothing while the port is closed.
-    void SendCommand(const QString& code);
+    // False when the frame did not go out.
+    bool SendCommand(const QString& code);
 
     bool isOpen() const { return MSComm1.isOpen(); }
     const PortError& lastOpenError() const { return lastOpenError_; }

@@ -16,12 +16,12 @@ Prompt saveConfirmationPrompt() {
             Prompt::Icon::Exclamation, Prompt::Buttons::OkCancel};
 }
 
-void runPermanentSave(OperationContext& context) {
+SaveOutcome runPermanentSave(OperationContext& context) {
     if (context.prompter.show(saveConfirmationPrompt()) != PromptAnswer::Ok)
-        return;
+        return SaveOutcome::Cancelled;
     runVerification(context);
     ReaderLink& link = context.link;
     // Counted from the end of the verification, its message boxes included.
     link.tickWait(link.ticks() + kSettleTicks);
-    link.SendCommand(QStringLiteral("Z2"));
+    return link.SendCommand(QStringLiteral("Z2")) ? SaveOutcome::Sent : SaveOutcome::NotSent;
 }

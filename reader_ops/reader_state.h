@@ -3,6 +3,7 @@
 #include "protocol/settings_words.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <array>
 
@@ -14,6 +15,8 @@ struct ReaderState {
     SettingsTable DefaultSettings{};
     SettingsTable ReaderSettings{};
     QString FWVersion;
+    // Report paths the operator has been told could not be written; told once a run.
+    QStringList reportFailuresTold;
 
     // Fills DefaultSettings with the expected words; done once, before the first verification.
     void fillDefaultSettings();

@@ -1,6 +1,7 @@
 #include "reader_ops/settings_report.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
 
 QByteArray settingsReportText(const SettingsTable& settings) {
@@ -33,6 +34,27 @@ bool writeSettingsReport(const QString& path, const SettingsTable& settings, QSt
         return false;
     }
     return true;
+}
+
+QString reportFailureMessage(const QString& path, const QString& reason, bool previousKept) {
+    const QChar cr = u'\r';
+    QString text =
+        QStringLiteral("The settings report could not be written to:") + cr + path + cr + reason;
+    if (previousKept)
+        text += cr + QStringLiteral("The previous report is unchanged.");
+    return text;
+}
+
+void saveSettingsReport(OperationContext& context) {
+    QString error;
+    if (writeSettingsReport(context.reportPath, context.state.ReaderSettings, &error))
+        return;
+    QStringList& told = context.state.reportFailuresTold;
+    if (told.contains(context.reportPath))
+        return;
+    told.append(context.reportPath);
+    context.prompter.warn(
+        reportFailureMessage(context.reportPath, error, QFile::exists(context.reportPath)));
 }
 
 QString defaultSettingsReportPath() {

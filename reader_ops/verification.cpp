@@ -5,7 +5,6 @@
 
 namespace {
 constexpr int kCollectTicks = 10;
-constexpr QChar kLineBreak = u'\r';
 } // namespace
 
 VerificationOutcome runVerification(OperationContext& context) {
@@ -24,18 +23,13 @@ VerificationOutcome runVerification(OperationContext& context) {
         state.ReaderSettings = *judgement.settings;
     for (const VerificationStep& step : judgement.steps) {
         if (step.kind == VerificationStep::Kind::Warning)
-            context.prompter.warn(step.text);
+            context.prompter.warn(step.text, step.details);
         else
             context.showStatus(step.online);
     }
 
     if (!judgement.writesReport())
         return judgement.outcome;
-    QString error;
-    if (!writeSettingsReport(context.reportPath, state.ReaderSettings, &error)) {
-        context.prompter.warn(QStringLiteral("The settings report could not be written to ") +
-                              context.reportPath + kLineBreak + error + kLineBreak +
-                              QStringLiteral("The previous report is unchanged."));
-    }
+    saveSettingsReport(context);
     return judgement.outcome;
 }

@@ -1,15 +1,16 @@
 #include "reader_ops/verification_judgement.h"
 
+#include "reader_ops/settings_differences.h"
 #include "reader_ops/verification_reply.h"
 
 namespace {
 constexpr QChar kLineBreak = u'\r';
 
-VerificationStep warning(const QString& text) {
-    return {VerificationStep::Kind::Warning, text, false};
+VerificationStep warning(const QString& text, const QString& details = {}) {
+    return {VerificationStep::Kind::Warning, text, false, details};
 }
 VerificationStep status(bool online) {
-    return {VerificationStep::Kind::Status, {}, online};
+    return {VerificationStep::Kind::Status, {}, online, {}};
 }
 } // namespace
 
@@ -69,7 +70,8 @@ VerificationJudgement judgeVerification(const QString& reply, const SettingsTabl
                                    kLineBreak + QStringLiteral("Expecting ") + expectedFirmware);
     }
     if (!judgement.differences.isEmpty())
-        judgement.steps << warning(QStringLiteral("Settings are different from Default values"));
+        judgement.steps << warning(QStringLiteral("Settings are different from Default values"),
+                                   settingsDifferencesText(judgement.differences));
     judgement.steps << status(true);
     return judgement;
 }

@@ -28,6 +28,7 @@ struct VerificationStep {
     Kind kind = Kind::Warning;
     QString text;        // the warning
     bool online = false; // the status
+    QString details;     // under the warning's "Show Details...", if any
 };
 
 // Everything a reply to "Z3" means, decided without a line, a window or a file.

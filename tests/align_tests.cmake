@@ -13,6 +13,8 @@ ksr_add_test(tst_align_display
   SOURCES unit/tst_align_display.cpp
   LIBS ksr_align
   TIMEOUT 60)
+# The same picture at every display scale.
+ksr_add_scaled_runs(tst_align_display FACTORS 1.25 1.5 2)
 
 # The window against the simulated reader, through a real serial port.
 ksr_add_test(tst_align_window

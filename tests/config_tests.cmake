@@ -34,3 +34,4 @@ ksr_add_test(tst_symbols_dialog
   SOURCES e2e/tst_symbols_dialog.cpp
   LIBS ksr_app ksr_simulator
   TIMEOUT 180)
+ksr_add_scaled_runs(tst_symbols_dialog FACTORS 1.5 2 FUNCTIONS controlsMatchTheLayoutTable)

@@ -9,3 +9,5 @@ ksr_add_test(tst_decode_window
   SOURCES e2e/tst_decode_window.cpp
   LIBS ksr_app ksr_simulator
   TIMEOUT 240)
+ksr_add_scaled_runs(tst_decode_window FACTORS 1.25 1.5 2
+  FUNCTIONS reportIsShown scaleAndCaptionsFit)

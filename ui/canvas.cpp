@@ -11,24 +11,39 @@ Canvas::Canvas(int widthTwips, int heightTwips, qreal pixelsPerTwip, QColor back
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void Canvas::clear() {
+QSize Canvas::deviceSize() const {
     const qreal ratio = devicePixelRatioF();
-    if (pixmap_.size() != size() * ratio) {
-        pixmap_ = QPixmap(size() * ratio);
-        pixmap_.setDevicePixelRatio(ratio);
-    }
+    return {static_cast<int>(std::lround(width() * ratio)),
+            static_cast<int>(std::lround(height() * ratio))};
+}
+
+void Canvas::clear() {
+    if (pixmap_.size() != deviceSize())
+        pixmap_ = QPixmap(deviceSize());
+    ratio_ = devicePixelRatioF();
     pixmap_.fill(background_);
     update();
 }
 
 void Canvas::ensurePixmap() {
-    if (pixmap_.size() != size() * devicePixelRatioF())
+    if (pixmap_.isNull()) {
         clear();
+        return;
+    }
+    if (pixmap_.size() == deviceSize() && ratio_ == devicePixelRatioF())
+        return;
+    // Moved to a screen of another scale: keep the picture until it is drawn anew.
+    pixmap_ = pixmap_.scaled(deviceSize());
+    ratio_ = devicePixelRatioF();
 }
 
 void Canvas::paintEvent(QPaintEvent* event) {
+    ensurePixmap();
     QPainter painter(this);
-    painter.drawPixmap(event->rect(), pixmap_, event->rect());
+    painter.setClipRect(event->rect());
+    // One pixmap pixel to one device pixel: nothing is resampled.
+    painter.scale(1 / ratio_, 1 / ratio_);
+    painter.drawPixmap(0, 0, pixmap_);
 }
 
 void Canvas::resizeEvent(QResizeEvent* event) {
@@ -39,6 +54,7 @@ void Canvas::resizeEvent(QResizeEvent* event) {
 CanvasPainter::CanvasPainter(Canvas& canvas) : canvas_(canvas) {
     // A canvas that has not been shown yet has had no resize event.
     canvas.ensurePixmap();
+    devicePixelsPerTwip_ = canvas.pixelsPerTwip_ * canvas.ratio_;
     painter_.begin(&canvas.pixmap_);
     painter_.setRenderHint(QPainter::Antialiasing, false);
 }
@@ -49,14 +65,15 @@ CanvasPainter::~CanvasPainter() {
 }
 
 QPoint CanvasPainter::toPixels(QPointF twips) const {
-    const qreal scale = canvas_.pixelsPerTwip_;
-    return {static_cast<int>(std::lround(twips.x() * scale)),
-            static_cast<int>(std::lround(twips.y() * scale))};
+    return {static_cast<int>(std::lround(twips.x() * devicePixelsPerTwip_)),
+            static_cast<int>(std::lround(twips.y() * devicePixelsPerTwip_))};
 }
 
 void CanvasPainter::setPen(QColor colour, int lineWidth) {
+    // A window pixel is several device pixels on a scaled display; whole ones keep lines crisp.
+    const int width = qMax(1, static_cast<int>(std::lround(lineWidth * canvas_.ratio_)));
     // Round ends, as a wide pen draws them on the classic desktop.
-    painter_.setPen(QPen(colour, lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter_.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter_.setBrush(Qt::NoBrush);
 }
 
@@ -67,7 +84,7 @@ void CanvasPainter::line(QPointF from, QPointF to, QColor colour, int lineWidth)
 
 void CanvasPainter::circle(QPointF centre, qreal radius, QColor colour, int lineWidth) {
     setPen(colour, lineWidth);
-    const qreal r = radius * canvas_.pixelsPerTwip_;
+    const qreal r = radius * devicePixelsPerTwip_;
     painter_.drawEllipse(QPointF(toPixels(centre)), r, r);
 }
 

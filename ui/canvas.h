@@ -8,10 +8,13 @@
 
 // A drawing surface that keeps what is drawn on it: everything goes into a pixmap, which is
 // put on screen whenever the widget is exposed. Coordinates are twips from the top-left corner.
+// The pixmap holds one pixel for each device pixel of the screen, so a scaled display shows
+// the same picture as an unscaled one, only finer.
 class Canvas : public QWidget {
     Q_OBJECT
 public:
-    // `widthTwips` x `heightTwips` is the laid-out size that drawing scales by.
+    // `widthTwips` x `heightTwips` is the laid-out size that drawing scales by;
+    // `pixelsPerTwip` is in the window's own (logical) pixels.
     Canvas(int widthTwips, int heightTwips, qreal pixelsPerTwip, QColor background,
            QWidget* parent = nullptr);
 
@@ -28,16 +31,21 @@ protected:
 
 private:
     friend class CanvasPainter;
+    QSize deviceSize() const;
+    // Matches the pixmap to the widget's size and the screen's pixel ratio; what was drawn
+    // is carried over, scaled.
     void ensurePixmap();
     int widthTwips_;
     int heightTwips_;
     qreal pixelsPerTwip_;
     QColor background_;
-    QPixmap pixmap_;
+    QPixmap pixmap_; // in device pixels
+    qreal ratio_ = 1;
 };
 
 // Draws on a canvas in twips; the canvas is repainted once the painter is done.
-// Lines are `lineWidth` pixels wide; filled rectangles include their outline.
+// Lines are `lineWidth` pixels wide (window pixels, so wider on a scaled display); filled
+// rectangles include their outline.
 class CanvasPainter {
 public:
     explicit CanvasPainter(Canvas& canvas);
@@ -55,4 +63,5 @@ private:
 
     Canvas& canvas_;
     QPainter painter_;
+    qreal devicePixelsPerTwip_;
 };

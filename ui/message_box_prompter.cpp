@@ -15,5 +15,10 @@ PromptAnswer MessageBoxPrompter::show(const Prompt& prompt) {
     // Text from the reader is never interpreted as markup.
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Ok);
+    if (!prompt.details.isEmpty()) {
+        QString details = prompt.details;
+        details.replace(QChar(u'\r'), QChar(u'\n'));
+        box.setDetailedText(details);
+    }
     return box.exec() == QMessageBox::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
 }

@@ -1,3 +1,4 @@
+#include "align/frm_align.h"
 #include "loaded_on_com1.h"
 #include "protocol/settings_words.h"
 #include "reader_ops/permanent_save.h"
@@ -131,26 +132,34 @@ private slots:
         expectNothingMoreThan(frames({"Z3", "Z2"}));
     }
 
-    void aClosedPortStopsNothing() {
-        frmExec& w = rig->make(PortMap::explicitOnly());
+    // A port that did not open: every operation says so once, naming the device and why, and
+    // sends nothing and waits for nothing.
+    void aPortThatIsNotOpenIsNamedOnce_data() {
+        QTest::addColumn<QString>("button");
+        for (const char* button : {"cmdDefaults", "cmdSave", "cmdSymbols", "cmdSetup", "cmdAlign"})
+            QTest::newRow(button) << QString::fromLatin1(button);
+    }
+    void aPortThatIsNotOpenIsNamedOnce() {
+        QFETCH(QString, button);
+        const QString device = rig->dir.filePath(QStringLiteral("nonexistent"));
+        frmExec& w = rig->make(portsFor({{1, device}}));
         w.Form_Load();
-        QVERIFY(!w.link().isOpen());
+        QVERIFY(rig->prompter.shown.isEmpty());
+        QCOMPARE(w.lblCOMM->text(), QStringLiteral("Offline"));
         OpeningCounter openings;
         w.symbolsWindow().installEventFilter(&openings);
+        w.alignWindow().installEventFilter(&openings);
 
-        QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
-        QVERIFY(rig->prompter.shown.isEmpty());
-        QTest::mouseClick(w.cmdSave, Qt::LeftButton);
-        QCOMPARE(rig->prompter.texts(), (QStringList{saveConfirmationPrompt().text, kNoResponse}));
-        rig->prompter.shown.clear();
-        QTest::mouseClick(w.cmdSymbols, Qt::LeftButton);
-        QCOMPARE(rig->prompter.shown.size(), 2);
-        QCOMPARE(rig->prompter.shown[1].text, QStringLiteral("The Barcode was not decoded"));
-        rig->prompter.shown.clear();
-        QTest::mouseClick(w.cmdSetup, Qt::LeftButton);
-        QCOMPARE(rig->prompter.texts(), QStringList{kNoResponse});
+        const qint64 ticks = w.link().ticks();
+        QTest::mouseClick(w.findChild<QPushButton*>(button), Qt::LeftButton);
+        QCOMPARE(w.link().ticks(), ticks);
+        QCOMPARE(
+            rig->prompter.texts(),
+            QStringList{
+                QStringLiteral("COM1 (%1) is not open: the device does not exist.").arg(device)});
+        QCOMPARE(rig->prompter.shown[0].title, QStringLiteral("Warning"));
         QCOMPARE(openings.count, 0);
-        QVERIFY(w.cmdSetup->isEnabled());
+        QVERIFY(w.findChild<QPushButton*>(button)->isEnabled());
     }
 
     // The saved selection is still there after the simulated reader is switched off and on.

@@ -137,6 +137,63 @@ private slots:
         });
     }
 
+    // The scale texts stand whole between the window's left edge and the gauge, and the
+    // captions fit their controls (run on scaled displays too).
+    void scaleAndCaptionsFit() {
+        TickLog log;
+        log.watch(w->decodeWindow());
+        decoding([&](frmDecode& d) {
+            QTRY_VERIFY_WITH_TIMEOUT(log.evaluations >= 1, kLong);
+            const QImage image = d.grab().toImage();
+            const qreal ratio = image.devicePixelRatio();
+            const QColor paper = d.palette().color(QPalette::Window);
+            const QRect gauge = d.Picture1->geometry();
+            // The rows of the scale: the gauge's height and half a text line beyond each end.
+            const int reach = d.fontMetrics().height();
+            const int top = int((gauge.top() - reach) * ratio);
+            const int bottom = int((gauge.bottom() + reach) * ratio);
+            const auto inked = [&](int x) {
+                for (int y = top; y <= bottom; ++y) {
+                    if (image.pixelColor(x, y) != paper)
+                        return true;
+                }
+                return false;
+            };
+            const int gaugeLeft = int(gauge.left() * ratio);
+            QVERIFY(!inked(0));
+            QVERIFY(!inked(gaugeLeft - 2));
+            int inkedColumns = 0;
+            for (int x = 0; x < gaugeLeft; ++x)
+                inkedColumns += inked(x);
+            QVERIFY(inkedColumns > 10);
+            // Captions end inside their controls and inside the window.
+            for (QWidget* control : QList<QWidget*>{d.Label3, d.lblBarcode, d.cmdQuit}) {
+                const QString caption = control->property("text").toString();
+                const int width = control->fontMetrics().horizontalAdvance(caption);
+                QVERIFY2(width < control->width() && control->x() + width < d.width(),
+                         qPrintable(caption));
+            }
+        });
+    }
+
+    void silentReaderIsShownAsSuch() {
+        const QString silent = QStringLiteral("Decode - no reports from the reader");
+        TickLog log;
+        log.watch(w->decodeWindow());
+        decoding([&](frmDecode& d) {
+            QTRY_VERIFY_WITH_TIMEOUT(log.evaluations >= 1, kLong);
+            QCOMPARE(d.windowTitle(), QStringLiteral("Decode"));
+            reports().setRate(0);
+            QTRY_COMPARE_WITH_TIMEOUT(d.windowTitle(), silent, kLong);
+            QCOMPARE(gaugeMismatch(d.Picture1, 0), QString());
+            reports().setRate(100);
+            QTRY_COMPARE_WITH_TIMEOUT(d.windowTitle(), QStringLiteral("Decode"), kLong);
+            // A lost line is told at once, long before a trigger could go unanswered.
+            rig->com1->hangUp();
+            QTRY_COMPARE_WITH_TIMEOUT(d.windowTitle(), silent, 500);
+        });
+    }
+
     void unreadableReportLeavesTheNextOneWorking_data() {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<double>("blue");

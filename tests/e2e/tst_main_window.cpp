@@ -184,7 +184,7 @@ private slots:
         QVERIFY(!w.link().isOpen());
         QTest::qWait(100);
         QVERIFY(rig->com1->receivedBytes().isEmpty());
-        QCOMPARE(w.lblCOMM->text(), QStringLiteral("lblCOMM"));
+        QCOMPARE(w.lblCOMM->text(), QStringLiteral("Offline"));
         QCOMPARE(background(w.lblCOMM), QColor(255, 0, 0));
         QVERIFY(w.lblFWVersion->text().isEmpty());
         QVERIFY(rig->prompter.shown.isEmpty());
@@ -198,8 +198,7 @@ private slots:
         QVERIFY(w.cmdSave->isEnabled());
         w.cmdAlign_Click(); // the current port (COM1) has no device
         QCOMPARE(rig->prompter.texts(),
-                 QStringList{QStringLiteral("COM1 cannot be opened: no device stands for this "
-                                            "port.")});
+                 QStringList{QStringLiteral("COM1 is not open: no device stands for this port.")});
     }
 
     void alignRoutesOnlyWhileItsWindowIsShown() {
@@ -310,7 +309,7 @@ private slots:
 
     void messageBoxShowsLinesAsPlainText() {
         MessageBoxPrompter prompter;
-        QString text, title;
+        QString text, title, details;
         Qt::TextFormat format = Qt::RichText;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         whenBoxShows([&](QMessageBox* box) {
@@ -318,16 +317,19 @@ private slots:
             title = box->windowTitle();
             format = box->textFormat();
             icon = box->icon();
+            details = box->detailedText();
             const QByteArray shot = qgetenv("KSR_SCREENSHOT_BOX");
             if (!shot.isEmpty())
                 box->grab().save(QString::fromLocal8Bit(shot));
             QTest::keyClick(box, Qt::Key_Return);
         });
-        prompter.warn(QStringLiteral("Firmware version is <b>KW</b>\rExpecting  KWMR5817"));
+        prompter.warn(QStringLiteral("Firmware version is <b>KW</b>\rExpecting  KWMR5817"),
+                      QStringLiteral("Word 5: expected 440D, read 1234\rWord 6: ..."));
         QCOMPARE(title, QStringLiteral("Warning"));
         QCOMPARE(text, QStringLiteral("Firmware version is <b>KW</b>\nExpecting  KWMR5817"));
         QCOMPARE(format, Qt::PlainText);
         QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(details, QStringLiteral("Word 5: expected 440D, read 1234\nWord 6: ..."));
     }
 
     void confirmationDefaultsToOk() {

@@ -78,6 +78,7 @@ private slots:
         const QString shown = QString::fromLatin1(firmware);
         expectWarnings({QStringLiteral("Firmware version is ") + shown +
                         QStringLiteral("\rExpecting  KWMR5817")});
+        QVERIFY(rig->prompter.shown[0].details.isEmpty()); // both are in the text already
         QCOMPARE(w.lblFWVersion->text(), shown);
         expectStatus(w, true);
         QCOMPARE(rig->report(), defaultReport());
@@ -88,6 +89,9 @@ private slots:
         rig->com1->model().setWord(38, 0x0000);
         frmExec& w = loadOnCom1();
         expectWarnings({kDifferent});
+        QCOMPARE(rig->prompter.shown[0].details,
+                 QStringLiteral("Word 5: expected 440D, read 1234\r"
+                                "Word 38: expected FFD7, read 0000"));
         QCOMPARE(w.state().ReaderSettings[5], 0x1234);
         QCOMPARE(w.state().ReaderSettings[38], 0);
         QByteArray expected = defaultReport();
@@ -265,12 +269,16 @@ private slots:
         const QString badPath = rig->dir.filePath(below) + QStringLiteral("/Barcode Settings.txt");
         frmExec& w = rig->make(portsFor({{1, rig->com1->devicePath()}}), badPath);
         w.Form_Load();
+        // Told once a run; the verification still runs and sets the status.
+        w.GetXSW();
+        QCOMPARE(rig->com1->receivedBytes(), frames({"Z3", "Z3"}));
         QCOMPARE(rig->prompter.shown.size(), 1);
-        const QString text = rig->prompter.shown[0].text;
-        QVERIFY2(text.startsWith(QStringLiteral("The settings report could not be written to ") +
-                                 badPath + QStringLiteral("\r")),
-                 qPrintable(text));
-        QVERIFY(text.endsWith(QStringLiteral("\rThe previous report is unchanged.")));
+        // The path on a line of its own, then the reason; there was no report there before.
+        const QStringList lines = rig->prompter.shown[0].text.split(QChar(u'\r'));
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], QStringLiteral("The settings report could not be written to:"));
+        QCOMPARE(lines[1], badPath);
+        QVERIFY(!lines[2].isEmpty());
         expectStatus(w, true);
         QCOMPARE(rig->report(), QByteArray("previous report\r\n"));
         QCOMPARE(QDir(rig->dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -293,8 +301,9 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &previous);
         std::signal(SIGXFSZ, previousHandler);
         QCOMPARE(rig->prompter.shown.size(), 1);
-        QVERIFY2(rig->prompter.shown[0].text.contains(rig->reportPath()),
-                 qPrintable(rig->prompter.shown[0].text));
+        const QString text = rig->prompter.shown[0].text;
+        QVERIFY2(text.contains(QChar(u'\r') + rig->reportPath() + QChar(u'\r')), qPrintable(text));
+        QVERIFY(text.endsWith(QStringLiteral("\rThe previous report is unchanged.")));
         QCOMPARE(rig->report(), QByteArray("previous report\r\n"));
         const QStringList leftovers = QDir(rig->dir.path()).entryList(QDir::Files);
         QCOMPARE(leftovers, QStringList{QStringLiteral("Barcode Settings.txt")});

@@ -118,6 +118,31 @@ private slots:
         QCOMPARE(cycle.tick().step, Step::Request);
     }
 
+    // Told once per silence: at the first unanswered request of a showing, or at once when the
+    // line is lost; a wait left over from the last showing proves nothing.
+    void silenceIsToldOnceUntilAReportComes() {
+        AlignCycle cycle;
+        cycle.CycleState = AlignCycle::AwaitingStart;
+        cycle.TickCount = AlignCycle::kStartTimeout;
+        cycle.expectReports(); // shown again
+        QCOMPARE(cycle.tick().step, Step::None);
+        QCOMPARE(cycle.tick().step, Step::Request);
+        for (int k = 1; k <= AlignCycle::kStartTimeout; ++k)
+            QCOMPARE(cycle.tick().step, Step::None);
+        QCOMPARE(cycle.tick().step, Step::NoReports);
+        QVERIFY(cycle.noReports);
+        QCOMPARE(ticksUntilRequest(cycle), 1);
+        QCOMPARE(ticksUntilRequest(cycle), 7); // no second NoReports on the way
+        QVERIFY(!cycle.lineLost());
+
+        cycle.receive("\x01");
+        cycle.receive("01F4 \x02");
+        QCOMPARE(cycle.tick().step, Step::Process);
+        QVERIFY(!cycle.noReports);
+        QVERIFY(cycle.lineLost());
+        QVERIFY(cycle.noReports);
+    }
+
     void dataWhileIdleIsDropped() {
         AlignCycle cycle;
         QVERIFY(!cycle.receive("\x01"

@@ -1,6 +1,7 @@
 #include "align/frm_align.h"
 #include "align_pixels.h"
 #include "link/reader_link.h"
+#include "ui/ui_metrics.h"
 
 #include <QFontInfo>
 #include <QTest>
@@ -93,8 +94,8 @@ private slots:
         frmAlign& w = shownWindow();
         QCOMPARE(w.Timer1->interval(), 100);
         QVERIFY(w.Timer1->isActive());
-        QCOMPARE(shown(w.Picture1, 1566, 200), kBlack);
-        QCOMPARE(shown(w.Picture1, 200, 1566), kBlack);
+        QCOMPARE(shownNear(w.Picture1, 1566, 200, kBlack), kBlack);
+        QCOMPARE(shownNear(w.Picture1, 200, 1566, kBlack), kBlack);
         QCOMPARE(shown(w.Picture1, 1566 + 30, 200), kWhite);
         w.ProcessReport(kWorkedBody);
         QCOMPARE(shown(w.Picture2, 1566, 186), kGreen);
@@ -107,7 +108,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(shown(w.Picture2, 1566, 186), kWhite);
         QCOMPARE(shown(w.Picture1, 1566 + 250, 1521), kWhite);
-        QCOMPARE(shown(w.Picture1, 1566, 200), kBlack);
+        QCOMPARE(shownNear(w.Picture1, 1566, 200, kBlack), kBlack);
         const QImage profile = w.Picture3->grab().toImage();
         QCOMPARE(profile.pixelColor(profile.width() / 2, profile.height() / 2), kWhite);
         QCOMPARE(profile.pixelColor(profile.width() / 2, profile.height() - 2), kWhite);
@@ -129,15 +130,28 @@ private slots:
                      kGreen);
         }
         QCOMPARE(shown(w.Picture1, 1566 + 90, 1521 - 90), kWhite); // inside the ring
-        const QImage image = w.Picture1->grab().toImage();
+        // The ring is 6 window pixels wide and the crosshair 1, in whole device pixels: no
+        // colour but the drawn ones anywhere.
+        const QImage image = shownImage(w.Picture1);
+        const QPoint centre = toPixel(image, w.Picture1, 1566, 1521);
         int ring = 0;
-        for (int x = toPixel(1566) + 1; x < image.width(); ++x)
-            ring += image.pixelColor(x, toPixel(1521)) == kGreen;
-        QVERIFY2(ring >= 5 && ring <= 7, qPrintable(QString::number(ring)));
-        // The crosshair was drawn over it, one pixel wide.
-        QCOMPARE(shown(w.Picture1, 1566, 1521 + 250), kBlack);
-        QCOMPARE(image.pixelColor(toPixel(1566) + 1, toPixel(300)), kWhite);
-        QCOMPARE(image.pixelColor(toPixel(1566) - 1, toPixel(300)), kWhite);
+        for (int x = centre.x() + 3; x < image.width(); ++x)
+            ring += image.pixelColor(x, centre.y()) == kGreen;
+        QVERIFY2(std::abs(ring - 6 * ratio(w.Picture1)) <= 1, qPrintable(QString::number(ring)));
+        const int row = toPixel(image, w.Picture1, 0, 300).y();
+        int line = 0;
+        for (int x = 0; x < image.width(); ++x)
+            line += image.pixelColor(x, row) == kBlack;
+        QCOMPARE(line, qMax(1, qRound(ratio(w.Picture1))));
+        int blurred = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                blurred += c != kWhite && c != kBlack && c != kGreen;
+            }
+        }
+        QCOMPARE(blurred, 0);
+        QCOMPARE(shownNear(w.Picture1, 1566, 1521 + 250, kBlack), kBlack);
 
         // Green bar centred at 1566.44, 100 twips wide.
         QCOMPARE(w.BarX, 0.50013995f * 3132);
@@ -189,8 +203,7 @@ private slots:
         QCOMPARE(w.MarkerX, 0.0f);
         QCOMPARE(w.MarkerY, 0.7f * 3132);
         QVERIFY(w.MarkerOutside);
-        const QImage image = w.Picture1->grab().toImage();
-        QCOMPARE(image.pixelColor(toPixel(100), toPixel(0.7 * 3132 + 100)), kWhite);
+        QCOMPARE(shown(w.Picture1, 100, 0.7 * 3132 + 100), kWhite);
     }
 
     void markerPastTheEdgeIsClipped() {
@@ -239,6 +252,28 @@ private slots:
         QCOMPARE(profileMismatch(w.Picture3, {20000, 45260}), QString());
         QCOMPARE(w.BarX, -3132.0f);
         QVERIFY(w.MarkerOutside);
+    }
+
+    // A request without an answer (nothing answers the unopened line here), then a report,
+    // then a lost line.
+    void silentReaderIsShownAsSuch() {
+        const QString silent = QStringLiteral("Align Reader - no reports from the reader");
+        frmAlign& w = shownWindow();
+        w.ProcessReport(kWorkedBody);
+        QTRY_COMPARE(w.windowTitle(), silent);
+        QCOMPARE(shown(w.Picture1, 1566 + 250, 1521), kWhite);
+        QCOMPARE(shown(w.Picture2, 1566.44, 186), kWhite);
+
+        QTRY_COMPARE(w.cycle.CycleState, qint16(AlignCycle::AwaitingStart));
+        w.cycle.receive("\x01");
+        w.cycle.receive(kWorkedBody.toLatin1() + "\x02");
+        QTRY_COMPARE(w.windowTitle(), QStringLiteral("Align Reader"));
+        QCOMPARE(shown(w.Picture2, 1566.44, 186), kGreen);
+
+        emit link->lineLost(QStringLiteral("Input/output error"));
+        QCOMPARE(w.windowTitle(), silent);
+        QCOMPARE(shown(w.Picture2, 1566.44, 186), kWhite);
+        QCOMPARE(shown(w.Picture1, 1566 + 250, 1521), kWhite);
     }
 
     void screenshot() {

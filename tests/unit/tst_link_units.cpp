@@ -101,8 +101,14 @@ private slots:
                                 "program."));
         const PortError denied{PortFailure::NoPermission, QStringLiteral("/dev/ttyS0"), {}};
         QVERIFY(describePortError(1, denied).contains(QStringLiteral("dialout")));
-        const PortError gone{PortFailure::Missing, QStringLiteral("/dev/ttyUSB1"), {}};
-        QVERIFY(describePortError(2, gone).contains(QStringLiteral("gone")));
+        // A device that was never there is not "lost"; one that went away while open is.
+        const PortError missing{PortFailure::Missing, QStringLiteral("/nonexistent"), {}};
+        QCOMPARE(describePortNotOpen(1, missing),
+                 QStringLiteral("COM1 (/nonexistent) is not open: the device does not exist."));
+        const PortError lost{PortFailure::Lost, QStringLiteral("/dev/ttyUSB1"),
+                             QStringLiteral("Input/output error")};
+        QCOMPARE(describePortNotOpen(2, lost),
+                 QStringLiteral("COM2 (/dev/ttyUSB1) is not open: the device was lost."));
         const PortError other{PortFailure::Other, QStringLiteral("/dev/x"),
                               QStringLiteral("Input/output error")};
         QVERIFY(describePortError(4, other).endsWith(QStringLiteral("Input/output error.")));
