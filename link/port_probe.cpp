@@ -55,3 +55,21 @@ QString describePortError(int port, const PortError& error) {
     }
     return QStringLiteral("%1 cannot be opened: %2.").arg(where, error.detail);
 }
+
+QString portFailureReason(const PortError& error) {
+    switch (error.kind) {
+    case PortFailure::None:
+        return QStringLiteral("open");
+    case PortFailure::Busy:
+        return QStringLiteral("in use by another program");
+    case PortFailure::NoPermission:
+        return QStringLiteral("no permission to use the device (add the user to the dialout "
+                              "group)");
+    case PortFailure::Missing:
+        return error.device.isEmpty() ? QStringLiteral("no device stands for this port")
+                                      : QStringLiteral("the device does not exist");
+    case PortFailure::Other:
+        break;
+    }
+    return error.detail.isEmpty() ? QStringLiteral("it cannot be opened") : error.detail;
+}

@@ -24,5 +24,8 @@ QString canonicalDevice(const QString& device);
 // Qt reports both "already open elsewhere" and "not allowed" as PermissionError.
 PortFailure classifyOpenError(QSerialPort::SerialPortError error, const QString& device);
 
+// Why the port could not be opened, without naming it: "in use by another program".
+QString portFailureReason(const PortError& error);
+
 // A sentence for the operator: "COM3 (/dev/ttyUSB0) is in use by another program."
 QString describePortError(int port, const PortError& error);
