@@ -1,5 +1,5 @@
 // The --port argument alone, and whole command lines (arguments separated by NUL bytes).
-#include "app/command_line.h"
+#include "cli/command_line.h"
 #include "fuzz_input.h"
 #include "link/port_map.h"
 
