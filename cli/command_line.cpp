@@ -93,15 +93,20 @@ QString indent(const QString& text, int width) {
 }
 
 QString qtOptionsHelp() {
-    QStringList lines{QStringLiteral("Qt options (read by the window, accepted everywhere):")};
+    QList<std::pair<QString, QString>> rows;
+    qsizetype width = 0;
     for (const QtOption& option : kQtOptions) {
         if (!option.help)
             continue;
         QString left = QStringLiteral("-") + QLatin1String(option.name);
         if (option.value)
             left += QStringLiteral(" <%1>").arg(QLatin1String(option.value));
-        lines << indent(left.leftJustified(34) + QLatin1String(option.help), 2);
+        width = qMax(width, left.size());
+        rows.append({left, QLatin1String(option.help)});
     }
+    QStringList lines{QStringLiteral("Qt options (read by the window, accepted everywhere):")};
+    for (const auto& [left, help] : rows)
+        lines << indent(left.leftJustified(width + 2) + help, 2);
     return lines.join(u'\n') + u'\n';
 }
 

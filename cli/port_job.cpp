@@ -38,7 +38,8 @@ PortStatus statusOf(const VerificationJudgement& judgement) {
 } // namespace
 
 PortJob::PortJob(const PortTarget& target, Settings settings, LineTrace* trace, QObject* parent)
-    : QObject(parent), settings_(std::move(settings)), link_(portMapFor(target)) {
+    : QObject(parent), settings_(std::move(settings)), link_(portMapFor(target)),
+      optional_(target.optional) {
     link_.currentPort = static_cast<qint16>(target.comNumber > 0 ? target.comNumber : 1);
     if (target.comNumber == 0)
         link_.setPortLabel(target.label);
@@ -59,6 +60,8 @@ PortJob::PortJob(const PortTarget& target, Settings settings, LineTrace* trace, 
 void PortJob::start() {
     tickTimer_.start();
     if (!link_.OpenCOM(link_.currentPort)) {
+        // As the window's probe: only a port that is there, or in use, is found.
+        leftOut_ = optional_ && link_.lastOpenError().kind != PortFailure::Busy;
         fail(PortStatus::OpenFailed, portFailureReason(link_.lastOpenError()));
         return;
     }

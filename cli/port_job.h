@@ -32,6 +32,8 @@ public:
 
     void start();
     bool isFinished() const { return finished_; }
+    // A port named by "all" that does not exist: it has no row.
+    bool isLeftOut() const { return leftOut_; }
     const PortResult& result() const { return result_; }
 
 signals:
@@ -68,4 +70,6 @@ private:
     bool finished_ = false;
     bool closing_ = false;
     int drainTicks_ = 0;
+    bool optional_ = false;
+    bool leftOut_ = false;
 };

@@ -3,30 +3,31 @@
 #include "link/port_probe.h"
 
 std::optional<QList<PortTarget>> resolvePorts(const QStringList& arguments, const PortMap& ports,
-                                              const std::function<bool(int)>& found,
                                               QString* error) {
     QList<PortTarget> targets;
-    const auto addCom = [&](int n) {
-        targets.append({QStringLiteral("COM%1").arg(n), n, ports.deviceFor(n)});
+    const auto addCom = [&](int n, bool optional) {
+        targets.append({QStringLiteral("COM%1").arg(n), n, ports.deviceFor(n), optional});
     };
     for (const QString& argument : arguments) {
         if (argument == QStringLiteral("all")) {
+            // Opening each port is the probe: one opening instead of two.
             for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
-                if (found(n))
-                    addCom(n);
+                if (!ports.deviceFor(n).isEmpty())
+                    addCom(n, true);
             }
         } else if (argument.startsWith(QStringLiteral("COM"))) {
-            addCom(argument.mid(3).toInt());
+            addCom(argument.mid(3).toInt(), false);
         } else {
-            targets.append({argument, 0, argument});
+            targets.append({argument, 0, argument, false});
         }
     }
     // "all" next to COMn names some ports twice: once is enough.
     QList<PortTarget> unique;
     for (const PortTarget& target : targets) {
         bool seen = false;
-        for (const PortTarget& earlier : unique) {
+        for (PortTarget& earlier : unique) {
             if (earlier.label == target.label) {
+                earlier.optional = earlier.optional && target.optional; // named: it stays
                 seen = true;
                 break;
             }

@@ -24,14 +24,6 @@ void printError(const QString& text) {
     QTextStream(stderr) << "ksr-utility: " << text << Qt::endl;
 }
 
-// COM1 to COM16 that exist, free or held: what the window would list.
-std::function<bool(int)> probeWith(ReaderLink& link) {
-    return [&link](int n) {
-        const qint16 result = link.TestCOM(static_cast<qint16>(n));
-        return result == 0 || result == 1;
-    };
-}
-
 // Without --yes, the window's question on the terminal; no terminal, no save.
 std::optional<int> confirmSave(const CommandLine& options, const QList<PortTarget>& targets) {
     if (options.yes)
@@ -104,8 +96,14 @@ int runPortJobs(const CommandLine& options, const QList<PortTarget>& targets, Li
         loop.exec();
 
     QList<PortResult> results;
-    for (const auto& job : jobs)
-        results << job->result();
+    for (const auto& job : jobs) {
+        if (!job->isLeftOut())
+            results << job->result();
+    }
+    if (results.isEmpty()) {
+        printError(QStringLiteral("all: none of COM1 to COM16 is there"));
+        return 3;
+    }
     printResults(options, results);
     return exitStatus(results);
 }
@@ -166,20 +164,22 @@ int runCommand(const CommandLine& options) {
     if (!options.tracePath.isEmpty())
         trace = std::make_unique<LineTrace>(options.tracePath);
 
-    QList<PortTarget> targets;
-    {
+    QString error;
+    const auto resolved = resolvePorts(options.portArguments, options.ports, &error);
+    if (!resolved) {
+        QTextStream(stderr) << usageError(error) << Qt::endl;
+        return 2;
+    }
+    QList<PortTarget> targets = *resolved;
+    if (options.command == SubCommand::Save) {
+        // The question names exactly the ports that would be saved on.
         ReaderLink probe(options.ports);
-        QString error;
-        const auto resolved =
-            resolvePorts(options.portArguments, options.ports, probeWith(probe), &error);
-        if (!resolved) {
-            QTextStream(stderr) << usageError(error) << Qt::endl;
-            return 2;
-        }
-        targets = *resolved;
+        targets.removeIf([&probe](const PortTarget& target) {
+            return target.optional && probe.TestCOM(static_cast<qint16>(target.comNumber)) < 0;
+        });
     }
     if (targets.isEmpty()) {
-        printError(QStringLiteral("all: the probe found none of COM1 to COM16"));
+        printError(QStringLiteral("all: no device stands for any of COM1 to COM16"));
         return 3;
     }
     if (options.command == SubCommand::Save) {

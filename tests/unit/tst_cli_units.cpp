@@ -56,27 +56,29 @@ private slots:
         PortMap ports = PortMap::explicitOnly();
         ports.map(2, QStringLiteral("/tmp/two"));
         ports.map(5, QStringLiteral("/tmp/five"));
-        const auto found = [](int n) { return n == 2 || n == 5; };
         QString error;
         const auto targets = resolvePorts({QStringLiteral("COM5"), QStringLiteral("/tmp/other"),
                                            QStringLiteral("all"), QStringLiteral("COM7")},
-                                          ports, found, &error);
+                                          ports, &error);
         QVERIFY2(targets, qPrintable(error));
         QStringList labels, devices;
+        QList<bool> optional;
         for (const PortTarget& t : *targets) {
             labels << t.label;
             devices << t.device;
+            optional << t.optional;
         }
-        // COM5 named and found by "all" counts once; COM7 has no device and fails when opened.
+        // COM5, named and found by "all", counts once and is not left out should it be missing;
+        // COM7 has no device and fails when opened.
         QCOMPARE(labels, (QStringList{QStringLiteral("COM5"), QStringLiteral("/tmp/other"),
                                       QStringLiteral("COM2"), QStringLiteral("COM7")}));
         QCOMPARE(devices, (QStringList{QStringLiteral("/tmp/five"), QStringLiteral("/tmp/other"),
                                        QStringLiteral("/tmp/two"), QString()}));
+        QCOMPARE(optional, (QList<bool>{false, false, true, false}));
         QCOMPARE(reportFileName(targets->at(0)), QStringLiteral("COM5.txt"));
         QCOMPARE(reportFileName(targets->at(1)), QStringLiteral("tmp_other.txt"));
 
-        QVERIFY(!resolvePorts({QStringLiteral("COM2"), QStringLiteral("/tmp/two")}, ports, found,
-                              &error));
+        QVERIFY(!resolvePorts({QStringLiteral("COM2"), QStringLiteral("/tmp/two")}, ports, &error));
         QVERIFY2(error.contains(QStringLiteral("same device")), qPrintable(error));
     }
 
