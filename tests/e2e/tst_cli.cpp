@@ -176,13 +176,17 @@ private slots:
                                   << QStringList{s("identify"), s("COM1"), s("--no-prompt")} << 0
                                   << Bytes{framed(identificationCommands()) + frames({"S7", "1Y"})}
                                   << QStringList{s("Code 128   Test-128")} << QStringList{};
-        QTest::newRow("symbologies, one more on")
+        // IATA reads from the bits of "IL 2 of 5", which stays on: it still shows on.
+        QTest::newRow("symbologies, one on and one off")
             << Options{{}} << kNobody
-            << QStringList{s("symbologies"), s("COM1"), s("--enable"), s("msi/plessy")} << 0
+            << QStringList{s("symbologies"), s("COM1"), s("--enable"), s("msi/plessy"),
+                           s("--disable"), s("IATA")}
+            << 0
             << Bytes{frames(
-                   {"Z3", "B0", "A2", "B3", "R7", "R8", "B6", "R1", "R4", "B7", "B5", "B4", "Z3"})}
-            << QStringList{s("MSI/Plessy  off     on"), s("Code 39     on      on")}
-            << QStringList{s("COM1: Settings are different from Default values")};
+                   {"Z3", "B0", "A2", "B3", "R7", "R8", "B6", "R1", "R4", "B7", "B5", "Z3"})}
+            << QStringList{s("MSI/Plessy  off     on"), s("IATA        on      on")}
+            << QStringList{s("COM1: Settings are different from Default values"),
+                           s("COM1: IATA is read from the same settings bits")};
         QTest::newRow("align, two reports")
             << Options{{}} << kNobody << QStringList{s("align"), s("COM1"), s("--reports"), s("2")}
             << 0 << Bytes{frames({"W0", ".Z", "D7", "DZ", "P6", "DZ", "P6", "+5", "W2"})}
