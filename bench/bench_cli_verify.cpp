@@ -77,8 +77,7 @@ Run runOnce(const QStringList& arguments, const QString& outputPath, int expecte
     run.maxrssMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
     QFile file(outputPath);
     const QByteArray text = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
-             text.count("  ok  ") == expectedOk;
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 && text.count("  ok  ") == expectedOk;
     if (!run.ok)
         print(QStringLiteral("run failed:\n") + QString::fromLocal8Bit(text));
     return run;
@@ -99,8 +98,10 @@ void measure(const QString& what, const QStringList& arguments, const QString& o
         rss << run.maxrssMb;
     }
     print(what + QStringLiteral("  (%1 failed runs)").arg(failed));
-    print(QStringLiteral("  wall start to exit: ") + describe(summarize(wall), QStringLiteral(" ms")));
-    print(QStringLiteral("  CPU of the process: ") + describe(summarize(cpu), QStringLiteral(" ms")));
+    print(QStringLiteral("  wall start to exit: ") +
+          describe(summarize(wall), QStringLiteral(" ms")));
+    print(QStringLiteral("  CPU of the process: ") +
+          describe(summarize(cpu), QStringLiteral(" ms")));
     print(QStringLiteral("  peak memory:        ") +
           describe(summarize(rss), QStringLiteral(" MB")));
 }
@@ -135,8 +136,8 @@ int main(int argc, char* argv[]) {
             QStringList{utility, QStringLiteral("verify"), QStringLiteral("all")} + portOptions,
             output, 16, runs);
     measure(QStringLiteral("verify COM1 (one reader):"),
-            QStringList{utility, QStringLiteral("verify"), QStringLiteral("COM1"),
-                        portOptions[0], portOptions[1]},
+            QStringList{utility, QStringLiteral("verify"), QStringLiteral("COM1"), portOptions[0],
+                        portOptions[1]},
             output, 1, runs);
     return 0;
 }

@@ -91,8 +91,12 @@ bool TerminationSignals::install() {
 #ifdef Q_OS_UNIX
     if (notifier_)
         return true;
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (::pipe(g_signalPipe) != 0)
         return false;
+    for (const int fd : g_signalPipe) {
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(fd, F_SETFL, O_NONBLOCK);
+    }
     notifier_ = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::onReadable);
     struct sigaction action {};

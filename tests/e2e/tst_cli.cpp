@@ -149,8 +149,7 @@ private slots:
             absent << s("--port") << QStringLiteral("COM%1=%2/absent%1").arg(n).arg(dir.path());
         QTest::newRow("verify all")
             << Options{{}, {}} << kNobody << QStringList{s("verify"), s("all")} + absent << 0
-            << Bytes{z3, z3} << QStringList{s("COM1  "), s("COM2  "), s("!COM3")}
-            << QStringList{};
+            << Bytes{z3, z3} << QStringList{s("COM1  "), s("COM2  "), s("!COM3")} << QStringList{};
         QTest::newRow("verify, one differs")
             << Options{{}, {s("--word"), s("12=09E5")}} << kNobody << QStringList{s("verify")} + two
             << 1 << Bytes{z3, z3} << QStringList{s("differs"), s("word 12: 09E5 (expected 09E4)")}
@@ -179,8 +178,8 @@ private slots:
         // IATA reads from the bits of "IL 2 of 5", which stays on: it still shows on.
         QTest::newRow("symbologies, one on and one off")
             << Options{{}} << kNobody
-            << QStringList{s("symbologies"), s("COM1"), s("--enable"), s("msi/plessy"),
-                           s("--disable"), s("IATA")}
+            << QStringList{s("symbologies"), s("COM1"),      s("--enable"),
+                           s("msi/plessy"),  s("--disable"), s("IATA")}
             << 0
             << Bytes{frames(
                    {"Z3", "B0", "A2", "B3", "R7", "R8", "B6", "R1", "R4", "B7", "B5", "Z3"})}
@@ -196,10 +195,11 @@ private slots:
         for (const auto& [name, trace] :
              {std::pair{"trace in a missing folder", dir.filePath(s("missing/trace.txt"))},
               std::pair{"trace on a full disk", s("/dev/full")}}) {
-            QTest::newRow(name)
-                << Options{{}} << kNobody << QStringList{s("verify"), s("COM1"), s("--trace"), trace}
-                << 0 << Bytes{z3} << QStringList{s("ok      KWMR5817")}
-                << QStringList{s("ksr-utility: the trace cannot be written to ") + trace};
+            QTest::newRow(name) << Options{{}} << kNobody
+                                << QStringList{s("verify"), s("COM1"), s("--trace"), trace} << 0
+                                << Bytes{z3} << QStringList{s("ok      KWMR5817")}
+                                << QStringList{s("ksr-utility: the trace cannot be written to ") +
+                                               trace};
         }
         QTest::newRow("unknown option")
             << Options{{}} << kNobody << QStringList{s("verify"), s("COM1"), s("--bogus")} << 2
