@@ -182,7 +182,13 @@ QString normalisedName(const QString& text) {
 } // namespace
 
 QString usageError(const QString& what) {
-    return QStringLiteral("ksr-utility: %1 (see --help)").arg(what);
+    // One line, whatever the arguments it quotes hold.
+    QString line = what;
+    for (QChar& c : line) {
+        if (c.category() == QChar::Other_Control)
+            c = u'?';
+    }
+    return QStringLiteral("ksr-utility: %1 (see --help)").arg(line);
 }
 
 QString subCommandName(SubCommand command) {
