@@ -54,6 +54,15 @@ QString verificationDetails(const PortResult& r) {
     return parts.isEmpty() ? QStringLiteral("as expected") : parts.join(QStringLiteral("; "));
 }
 
+// Decoded data as a terminal shows it safely: control characters as "?".
+QString printable(QString text) {
+    for (QChar& c : text) {
+        if (c.category() == QChar::Other_Control)
+            c = u'?';
+    }
+    return text;
+}
+
 QString onOff(bool on) {
     return on ? QStringLiteral("on") : QStringLiteral("off");
 }
@@ -235,7 +244,7 @@ QString resultTable(SubCommand command, const QList<PortResult>& results) {
                 row << (r.family == 0    ? QStringLiteral("Unknown")
                         : name.isEmpty() ? QStringLiteral("-")
                                          : name)
-                    << (r.family > 0 ? r.decodedReply.mid(2) : r.decodedReply);
+                    << printable(r.family > 0 ? r.decodedReply.mid(2) : r.decodedReply);
             }
             break;
         case SubCommand::Save:

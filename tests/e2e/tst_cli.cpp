@@ -89,6 +89,11 @@ void startUtility(QProcess& process, const QStringList& arguments, const QString
     env.insert(QStringLiteral("HOME"), home);
     if (!loggingRules.isEmpty())
         env.insert(QStringLiteral("QT_LOGGING_RULES"), loggingRules);
+    // A sanitizer build reports where the suite looks.
+    for (const QString& name : {QStringLiteral("ASAN_OPTIONS"), QStringLiteral("UBSAN_OPTIONS")}) {
+        if (qEnvironmentVariableIsSet(qPrintable(name)))
+            env.insert(name, qEnvironmentVariable(qPrintable(name)));
+    }
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(KSR_UTILITY_PATH), arguments);
     process.closeWriteChannel(); // standard input is no terminal
