@@ -1,7 +1,8 @@
-#include "app/command_line.h"
 #include "app/display_check.h"
 #include "app/frm_exec.h"
-#include "app/port_listing.h"
+#include "cli/command_line.h"
+#include "cli/run_command.h"
+#include "link/line_trace.h"
 #include "simulator/pty_reader.h"
 #include "simulator/read_timing.h"
 #include "ui/message_box_prompter.h"
@@ -48,8 +49,12 @@ int runWindow(int argc, char* argv[], CommandLine options) {
     const auto simulatedReader = startSimulatedReader(options, &exitCode);
     if (exitCode != 0)
         return exitCode;
+    std::unique_ptr<LineTrace> trace;
+    if (!options.tracePath.isEmpty())
+        trace = std::make_unique<LineTrace>(options.tracePath);
     MessageBoxPrompter prompter;
     frmExec window(options.ports, options.reportPath, prompter);
+    window.link().setTrace(trace.get());
     window.Form_Load();
     window.show();
     return QApplication::exec();
@@ -57,9 +62,10 @@ int runWindow(int argc, char* argv[], CommandLine options) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    startTraceClock();
     CommandLineOutcome outcome;
     {
-        // Options are read without a window system, so --help and --list-ports work headless.
+        // Options are read, and commands run, without a window system: no display needed.
         QCoreApplication core(argc, argv);
         nameApplication();
         outcome = parseCommandLine(QCoreApplication::arguments());
@@ -67,14 +73,12 @@ int main(int argc, char* argv[]) {
             QTextStream(outcome.exitCode == 0 ? stdout : stderr) << outcome.message << Qt::endl;
             return outcome.exitCode;
         }
-        if (outcome.options.listPorts) {
+        if (outcome.options.command != SubCommand::Window) {
             int exitCode = 0;
             const auto simulatedReader = startSimulatedReader(outcome.options, &exitCode);
             if (exitCode != 0)
                 return exitCode;
-            ReaderLink link(outcome.options.ports);
-            QTextStream(stdout) << portListing(link);
-            return 0;
+            return runCommand(outcome.options);
         }
     }
     // Without a display Qt would abort with a core dump; say plainly what is wrong instead.

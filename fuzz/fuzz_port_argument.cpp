@@ -1,5 +1,5 @@
 // The --port argument alone, and whole command lines (arguments separated by NUL bytes).
-#include "app/command_line.h"
+#include "cli/command_line.h"
 #include "fuzz_input.h"
 #include "link/port_map.h"
 
@@ -28,11 +28,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         arguments << QString::fromUtf8(argument);
     const CommandLineOutcome outcome = parseCommandLine(arguments);
     if (outcome.run) {
-        FUZZ_CHECK(!outcome.options.reportPath.isEmpty());
+        const CommandLine& options = outcome.options;
+        // The window always has its report; a command writes one only when asked, and works on
+        // ports only when it names some.
+        const bool window = options.command == SubCommand::Window;
+        FUZZ_CHECK(!window || !options.reportPath.isEmpty());
+        FUZZ_CHECK((window || options.command == SubCommand::ListPorts) ==
+                   options.portArguments.isEmpty());
+        FUZZ_CHECK(options.reports >= 0);
         for (int port = PortMap::kFirstPort; port <= PortMap::kLastPort; ++port)
             FUZZ_CHECK(!outcome.options.ports.deviceFor(port).isEmpty());
     } else {
         FUZZ_CHECK(!outcome.message.isEmpty() && (outcome.exitCode == 0 || outcome.exitCode == 2));
+        // A usage error is one line.
+        FUZZ_CHECK(outcome.exitCode == 0 || !outcome.message.contains(QChar(u'\n')));
     }
     return 0;
 }

@@ -81,6 +81,10 @@ SEEDS = {
         "version": b"--version",
         "empty_report": b"--report\0",
         "stray": b"COM1",
+        "verify": b"verify\0COM1\0/dev/ttyUSB0\0all\0--json\0--report-dir\0/tmp/r\0--trace\0-",
+        "symbologies": b"symbologies\0COM2\0--enable\0UPC, EAN,il2of5\0--disable=IATA",
+        "align": b"align\0COM1\0--reports\0003\0--side-look",
+        "qt_options": b"-style\0fusion\0-reverse\0-platform=offscreen\0--help-all",
     },
     "reader_commands": {
         "verify": b"\x00" + esc("Z3"),

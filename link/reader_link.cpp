@@ -69,12 +69,16 @@ bool ReaderLink::OpenCOM(const qint16& Port) {
     const QString device = ports_.deviceFor(Port);
     if (MSComm1.isOpen()) {
         lastOpenError_ = {PortFailure::Busy, device, {}};
+        traceEvent(QStringLiteral("open failed: ") + portFailureReason(lastOpenError_));
         return false;
     }
     applyLineSettings(MSComm1);
-    if (!openDevice(MSComm1, device, lastOpenError_))
+    if (!openDevice(MSComm1, device, lastOpenError_)) {
+        traceEvent(QStringLiteral("open failed: ") + portFailureReason(lastOpenError_));
         return false;
+    }
     openDevice_ = canonicalDevice(device);
+    traceEvent(QStringLiteral("opened ") + device);
     // A pseudo-terminal has no modem lines; the failure is harmless there.
     MSComm1.setDataTerminalReady(true);
     MSComm1.setRequestToSend(true);
@@ -85,8 +89,10 @@ bool ReaderLink::OpenCOM(const qint16& Port) {
 }
 
 void ReaderLink::CloseCOM() {
-    if (MSComm1.isOpen())
+    if (MSComm1.isOpen()) {
         MSComm1.close();
+        traceEvent(QStringLiteral("closed"));
+    }
     MSComm1.clearError();
 }
 
@@ -94,6 +100,7 @@ bool ReaderLink::SendCommand(const QString& code) {
     if (!MSComm1.isOpen())
         return false;
     const QByteArray frame = frameCommand(code);
+    traceData(TraceDirection::Sent, frame);
     if (MSComm1.write(frame) != frame.size())
         return false;
     // write() only buffers until the event loop runs; push the frame out now.
@@ -103,14 +110,46 @@ bool ReaderLink::SendCommand(const QString& code) {
 }
 
 QByteArray ReaderLink::readInput() {
-    return MSComm1.isOpen() ? MSComm1.readAll() : QByteArray();
+    return MSComm1.isOpen() ? readTraced() : QByteArray();
 }
 
 void ReaderLink::discardInput() {
     if (!MSComm1.isOpen())
         return;
     MSComm1.clear(QSerialPort::Input);
-    MSComm1.readAll();
+    readTraced();
+}
+
+QByteArray ReaderLink::readTraced() {
+    const QByteArray data = MSComm1.readAll();
+    traceData(TraceDirection::Received, data);
+    return data;
+}
+
+QString ReaderLink::portLabel() const {
+    return portLabel_.isEmpty() ? QStringLiteral("COM%1").arg(currentPort) : portLabel_;
+}
+
+void ReaderLink::traceData(TraceDirection direction, const QByteArray& bytes) {
+    const bool logged = lcLink().isDebugEnabled();
+    if (bytes.isEmpty() || (!trace_ && !logged))
+        return;
+    const QByteArray line = traceDataLine(traceMilliseconds(), portLabel(), direction, bytes);
+    if (trace_)
+        trace_->write(line);
+    if (logged)
+        qCDebug(lcLink).noquote() << line;
+}
+
+void ReaderLink::traceEvent(const QString& event) {
+    const bool logged = lcLink().isDebugEnabled();
+    if (!trace_ && !logged)
+        return;
+    const QByteArray line = traceEventLine(traceMilliseconds(), portLabel(), event);
+    if (trace_)
+        trace_->write(line);
+    if (logged)
+        qCDebug(lcLink).noquote() << line;
 }
 
 void ReaderLink::advanceTick() {
@@ -132,13 +171,21 @@ void ReaderLink::tickWait(qint64 deadline) {
 }
 
 QString ReaderLink::collectReply(const QString& code, int ticks, EarlierInput earlier) {
+    tickWait(startCollecting(code, ticks, earlier));
+    return stopCollecting();
+}
+
+qint64 ReaderLink::startCollecting(const QString& code, int ticks, EarlierInput earlier) {
     const qint64 deadline = ticks_ + ticks;
     replyBuffer_.clear();
     collectReply_ = true;
     SendCommand(code);
     if (earlier == EarlierInput::Discard)
         discardInput();
-    tickWait(deadline);
+    return deadline;
+}
+
+QString ReaderLink::stopCollecting() {
     collectReply_ = false;
     return replyBuffer_;
 }
@@ -152,7 +199,7 @@ void ReaderLink::onReadyRead() {
         decodeReceiver_();
         return;
     }
-    const QByteArray data = MSComm1.readAll();
+    const QByteArray data = readTraced();
     if (collectReply_ && !alignRouting_ && !decodeRouting_)
         appendReply(data);
 }
@@ -182,5 +229,6 @@ void ReaderLink::onError(QSerialPort::SerialPortError error) {
     // Closing at once ends the error storm Qt emits after a hang-up.
     MSComm1.close();
     MSComm1.clearError();
+    traceEvent(QStringLiteral("lost: ") + reason);
     emit lineLost(reason);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/line_trace.h"
 #include "link/port_map.h"
 #include "link/port_probe.h"
 
@@ -39,6 +40,8 @@ public:
     void discardInput();
     // Received and not yet read: what waits in the serial port's own buffer.
     qint64 pendingInput() const { return MSComm1.isOpen() ? MSComm1.bytesAvailable() : 0; }
+    // Written but not yet handed to the device.
+    qint64 pendingOutput() const { return MSComm1.isOpen() ? MSComm1.bytesToWrite() : 0; }
 
     qint16 currentPort = 0;
 
@@ -47,6 +50,10 @@ public:
     // The collect-reply exchange: empties the reply buffer, collects while `code` goes out and
     // for `ticks` ticks after, and returns what was collected. The buffer keeps it afterwards.
     QString collectReply(const QString& code, int ticks, EarlierInput earlier);
+    // The same exchange in two halves, for callers that wait on `ticked` themselves: the first
+    // returns the deadline, the second is called once the counter has passed it.
+    qint64 startCollecting(const QString& code, int ticks, EarlierInput earlier);
+    QString stopCollecting();
     bool collectingReply() const { return collectReply_; }
     const QString& replyBuffer() const { return replyBuffer_; }
     void clearReplyBuffer() { replyBuffer_.clear(); }
@@ -70,6 +77,13 @@ public:
     // events rather than polling.
     void tickWait(qint64 deadline);
 
+    // How the trace names this line: "COMn" unless a name is given.
+    void setPortLabel(const QString& label) { portLabel_ = label; }
+    QString portLabel() const;
+    // Every frame sent, chunk received and line event also goes to `trace` (not owned; null
+    // for none), and always to the "ksr.link" logging category.
+    void setTrace(LineTrace* trace) { trace_ = trace; }
+
 signals:
     void ticked();
     // The device vanished while open; the port has been closed already.
@@ -79,6 +93,9 @@ private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
     void appendReply(const QByteArray& data);
+    QByteArray readTraced();
+    void traceData(TraceDirection direction, const QByteArray& bytes);
+    void traceEvent(const QString& event);
 
     bool alignRouting_ = false;
     bool decodeRouting_ = false;
@@ -92,4 +109,6 @@ private:
     PortError lastOpenError_;
     QString openDevice_; // canonical path of the device MSComm1 has open
     qint64 ticks_ = 0;
+    QString portLabel_;
+    LineTrace* trace_ = nullptr;
 };

@@ -8,7 +8,9 @@ Prompt identifyPrompt(const QString& text, Prompt::Icon icon = Prompt::Icon::Non
     return {QStringLiteral("Identify Symbology"), text, icon, Prompt::Buttons::Ok};
 }
 
-QString familyName(int digit) {
+} // namespace
+
+QString identificationFamilyName(int digit) {
     switch (digit) {
     case 1:
         return QStringLiteral("Code 39");
@@ -26,7 +28,6 @@ QString familyName(int digit) {
         return {};
     }
 }
-} // namespace
 
 int identificationFamilyDigit(const QString& reply) {
     if (reply.size() < 2 || reply.at(0) != kStx)
@@ -46,7 +47,7 @@ std::optional<Prompt> identificationVerdict(const QString& reply) {
                               QStringLiteral("MSI/Plessy, IATA, Code 93") + kLineBreak + decode +
                               reply);
     }
-    const QString family = familyName(digit);
+    const QString family = identificationFamilyName(digit);
     if (family.isEmpty())
         return std::nullopt;
     return identifyPrompt(QStringLiteral("The symbology is ") + family + kLineBreak + decode +

@@ -3,10 +3,6 @@
 #include "link/reader_link.h"
 #include "reader_ops/verification.h"
 
-namespace {
-constexpr int kSettleTicks = 5;
-}
-
 Prompt saveConfirmationPrompt() {
     const QChar cr = u'\r';
     return {QStringLiteral("Warning"),
@@ -22,6 +18,6 @@ SaveOutcome runPermanentSave(OperationContext& context) {
     runVerification(context);
     ReaderLink& link = context.link;
     // Counted from the end of the verification, its message boxes included.
-    link.tickWait(link.ticks() + kSettleTicks);
+    link.tickWait(link.ticks() + kSaveSettleTicks);
     return link.SendCommand(QStringLiteral("Z2")) ? SaveOutcome::Sent : SaveOutcome::NotSent;
 }

@@ -3,6 +3,9 @@
 #include "reader_ops/operation_context.h"
 #include "reader_ops/prompter.h"
 
+// Ticks between the end of the verification and "Z2".
+inline constexpr int kSaveSettleTicks = 5;
+
 // The question asked before the reader's settings become its power-on defaults.
 Prompt saveConfirmationPrompt();
 

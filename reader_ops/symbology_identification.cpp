@@ -4,9 +4,6 @@
 #include "reader_ops/identification_verdict.h"
 
 namespace {
-constexpr int kSetupTicks = 4;
-constexpr int kReadTicks = 24;
-
 struct FamilyGroup {
     const char* opener;
     char digit;
@@ -18,6 +15,13 @@ constexpr FamilyGroup kGroups[] = {
     {"N2", '5'}, {"M1", '5'}, {"N3", '6'}, {"M2", '6'}, {"N4", '6'}, {"M3", '6'},
 };
 } // namespace
+
+Prompt presentBarcodePrompt() {
+    return {QStringLiteral("Identify Symbology"),
+            QStringLiteral("Present the Barcode to be identified to the scanner") + QChar(u'\r') +
+                QStringLiteral("Then click OK"),
+            Prompt::Icon::None, Prompt::Buttons::Ok};
+}
 
 QStringList identificationCommands() {
     QStringList commands = {QStringLiteral("S8"), QStringLiteral("B2")};
@@ -37,16 +41,13 @@ void runIdentification(OperationContext& context) {
     // Whatever the reader answers to the set-up is not collected.
     for (const QString& code : identificationCommands())
         link.SendCommand(code);
-    link.tickWait(link.ticks() + kSetupTicks);
+    link.tickWait(link.ticks() + kIdentificationSetupTicks);
     link.clearReplyBuffer();
 
-    context.prompter.show({QStringLiteral("Identify Symbology"),
-                           QStringLiteral("Present the Barcode to be identified to the scanner") +
-                               QChar(u'\r') + QStringLiteral("Then click OK"),
-                           Prompt::Icon::None, Prompt::Buttons::Ok});
+    context.prompter.show(presentBarcodePrompt());
 
-    const QString reply =
-        link.collectReply(QStringLiteral("S7"), kReadTicks, ReaderLink::EarlierInput::Keep);
+    const QString reply = link.collectReply(QStringLiteral("S7"), kIdentificationReadTicks,
+                                            ReaderLink::EarlierInput::Keep);
     link.SendCommand(QStringLiteral("1Y"));
 
     if (const auto verdict = identificationVerdict(reply))

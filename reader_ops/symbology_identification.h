@@ -4,6 +4,13 @@
 
 #include <QStringList>
 
+// Ticks after the set-up before the operator is asked, and ticks the read is collected for.
+inline constexpr int kIdentificationSetupTicks = 4;
+inline constexpr int kIdentificationReadTicks = 24;
+
+// The prompt to present the barcode.
+Prompt presentBarcodePrompt();
+
 // The 40 commands that make the reader prefix what it decodes with STX and a family digit.
 QStringList identificationCommands();
 

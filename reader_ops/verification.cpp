@@ -3,14 +3,10 @@
 #include "link/reader_link.h"
 #include "reader_ops/settings_report.h"
 
-namespace {
-constexpr int kCollectTicks = 10;
-} // namespace
-
 VerificationOutcome runVerification(OperationContext& context) {
     ReaderLink& link = context.link;
-    const QString reply =
-        link.collectReply(QStringLiteral("Z3"), kCollectTicks, ReaderLink::EarlierInput::Discard);
+    const QString reply = link.collectReply(QStringLiteral("Z3"), kVerificationTicks,
+                                            ReaderLink::EarlierInput::Discard);
     ReaderState& state = context.state;
     const VerificationJudgement judgement = judgeVerification(
         reply, state.DefaultSettings, QString::fromLatin1(kExpectedFirmware), link.currentPort);

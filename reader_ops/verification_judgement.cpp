@@ -33,11 +33,16 @@ QStringList VerificationJudgement::warnings() const {
 
 VerificationJudgement judgeVerification(const QString& reply, const SettingsTable& expected,
                                         const QString& expectedFirmware, qint16 port) {
+    return judgeVerification(reply, expected, expectedFirmware, QStringLiteral("COM%1").arg(port));
+}
+
+VerificationJudgement judgeVerification(const QString& reply, const SettingsTable& expected,
+                                        const QString& expectedFirmware, const QString& portName) {
     VerificationJudgement judgement;
     const VerificationReply parsed = parseVerificationReply(reply);
     if (!parsed.hasVersion) {
         judgement.steps = {
-            warning(QStringLiteral("No Response from Barcode Reader on COM%1").arg(port)),
+            warning(QStringLiteral("No Response from Barcode Reader on ") + portName),
             status(false)};
         return judgement;
     }

@@ -49,3 +49,6 @@ struct VerificationJudgement {
 // Judges `reply` against the expected words and firmware; `port` names COMn in the messages.
 VerificationJudgement judgeVerification(const QString& reply, const SettingsTable& expected,
                                         const QString& expectedFirmware, qint16 port);
+// The same for a port named otherwise ("COM3", or a device path).
+VerificationJudgement judgeVerification(const QString& reply, const SettingsTable& expected,
+                                        const QString& expectedFirmware, const QString& portName);

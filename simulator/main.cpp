@@ -78,5 +78,13 @@ int main(int argc, char* argv[]) {
     }
 
     QTextStream(stdout) << reader.devicePath() << Qt::endl;
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    if (!options.record.isEmpty()) {
+        QFile file(options.record);
+        if (!file.open(QIODevice::WriteOnly) || file.write(reader.receivedBytes()) < 0) {
+            err << prefix << "--record: " << file.errorString() << Qt::endl;
+            return 1;
+        }
+    }
+    return status;
 }

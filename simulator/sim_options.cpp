@@ -70,6 +70,10 @@ bool parseSimOptions(QCommandLineParser& parser, const QStringList& arguments, S
                                    QStringLiteral("Send random bytes instead of replies."));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Print each received command to stderr."));
+    const QCommandLineOption record(
+        QStringLiteral("record"),
+        QStringLiteral("On exit, write every byte received to <file>, exactly as it came."),
+        QStringLiteral("file"));
     const QCommandLineOption defaultsFile(
         QStringLiteral("defaults-file"),
         QStringLiteral("Keep the power-on settings words that \"Z2\" stores in <file>, and start "
@@ -92,8 +96,8 @@ bool parseSimOptions(QCommandLineParser& parser, const QStringList& arguments, S
         QStringLiteral("decode-rate"),
         QStringLiteral("Answer <n> of every 100 decode test triggers (default 100; 0: never)."),
         QStringLiteral("n"));
-    parser.addOptions({link, firmware, word, silent, delay, cut, noise, verbose, defaultsFile,
-                       barcode, decodePercentage, decodeData, decodeRate});
+    parser.addOptions({link, firmware, word, silent, delay, cut, noise, verbose, record,
+                       defaultsFile, barcode, decodePercentage, decodeData, decodeRate});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -148,6 +152,7 @@ bool parseSimOptions(QCommandLineParser& parser, const QStringList& arguments, S
         options->cutAfter = *n;
     }
     options->defaultsFile = parser.value(defaultsFile);
+    options->record = parser.value(record);
     for (const QString& value : parser.values(barcode)) {
         QString why;
         const auto parsed = parseBarcode(value, &why);

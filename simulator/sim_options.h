@@ -22,6 +22,7 @@ struct SimOptions {
     int cutAfter = -1;
     bool noise = false;
     bool verbose = false;
+    QString record;                   // every byte received goes here when the simulator ends
     QString defaultsFile;             // where "Z2" keeps the power-on words; empty: nowhere
     QList<PresentedBarcode> barcodes; // read in turn
     // The decode test's reports; unset: the reader's own.

@@ -36,3 +36,16 @@ QStringList selectionCommands(const SymbologyBoxes& ticked) {
     }
     return commands;
 }
+
+SymbologyBoxes boxesAfterSelecting(const SymbologyBoxes& ticked) {
+    SymbologyBoxes shown{};
+    for (std::size_t i = 0; i < kSymbologyCount; ++i) {
+        const SymbologyRow& row = symbologyRows()[i];
+        for (std::size_t j = 0; j < kSymbologyCount; ++j) {
+            const SymbologyRow& other = symbologyRows()[j];
+            if (ticked[j] && other.entries == row.entries && other.mask == row.mask)
+                shown[i] = true;
+        }
+    }
+    return shown;
+}

@@ -18,3 +18,7 @@ QStringList commandsOnTicking(int index);
 // The complete selection sent on "OK": "B0", then each ticked row's code, the first row that
 // has a first-position code using it, followed by the row's extra command.
 QStringList selectionCommands(const SymbologyBoxes& ticked);
+
+// How the boxes read back once the reader has taken `ticked`: boxes ticked by the same settings
+// bits ("IL 2 of 5" and "IATA") read alike, on when either was ticked.
+SymbologyBoxes boxesAfterSelecting(const SymbologyBoxes& ticked);

@@ -1,7 +1,7 @@
 # The main window driven in-process against the simulated reader.
 ksr_add_test(tst_command_line
   SOURCES unit/tst_command_line.cpp
-  LIBS ksr_app
+  LIBS ksr_cli
   TIMEOUT 30)
 
 ksr_add_test(tst_main_window

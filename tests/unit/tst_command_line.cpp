@@ -1,4 +1,7 @@
-#include "app/command_line.h"
+#include "cli/command_line.h"
+#include "cli/port_listing.h"
+#include "link/reader_link.h"
+#include "reader_ops/settings_report.h"
 
 #include <QTest>
 
@@ -14,38 +17,114 @@ private slots:
     void defaults() {
         const auto outcome = parse({});
         QVERIFY(outcome.run);
+        QCOMPARE(outcome.options.command, SubCommand::Window);
         QVERIFY(!outcome.options.simulate);
-        QVERIFY(!outcome.options.listPorts);
-        QVERIFY(outcome.options.reportPath.endsWith(QStringLiteral("/Barcode Settings.txt")));
+        QCOMPARE(outcome.options.reportPath, defaultSettingsReportPath());
         QCOMPARE(outcome.options.ports.deviceFor(1), QStringLiteral("/dev/ttyS0"));
     }
 
     void portsReportAndModes() {
-        const auto outcome = parse({QStringLiteral("--port"), QStringLiteral("COM2=/dev/ttyUSB0"),
-                                    QStringLiteral("--port=COM5=/tmp/reader"),
-                                    QStringLiteral("--report"), QStringLiteral("/tmp/r.txt"),
-                                    QStringLiteral("--simulate"), QStringLiteral("--list-ports")});
+        const auto outcome =
+            parse({QStringLiteral("--port"), QStringLiteral("COM2=/dev/ttyUSB0"),
+                   QStringLiteral("--port=COM5=/tmp/reader"), QStringLiteral("--report"),
+                   QStringLiteral("/tmp/r.txt"), QStringLiteral("--simulate")});
         QVERIFY(outcome.run);
         QCOMPARE(outcome.options.ports.deviceFor(2), QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(outcome.options.ports.deviceFor(5), QStringLiteral("/tmp/reader"));
         QCOMPARE(outcome.options.ports.deviceFor(3), QStringLiteral("/dev/ttyS2"));
         QCOMPARE(outcome.options.reportPath, QStringLiteral("/tmp/r.txt"));
         QVERIFY(outcome.options.simulate);
-        QVERIFY(outcome.options.listPorts);
+    }
+
+    void commandsAndTheirOptions() {
+        const auto verify =
+            parse({QStringLiteral("verify"), QStringLiteral("com3"), QStringLiteral("/dev/x"),
+                   QStringLiteral("all"), QStringLiteral("--report-dir"), QStringLiteral("/tmp/r"),
+                   QStringLiteral("--json"), QStringLiteral("--trace"), QStringLiteral("-")});
+        QVERIFY2(verify.run, qPrintable(verify.message));
+        QCOMPARE(verify.options.command, SubCommand::Verify);
+        QCOMPARE(
+            verify.options.portArguments,
+            (QStringList{QStringLiteral("COM3"), QStringLiteral("/dev/x"), QStringLiteral("all")}));
+        QVERIFY(verify.options.reportPath.isEmpty()); // commands write reports only when asked
+        QCOMPARE(verify.options.reportDir, QStringLiteral("/tmp/r"));
+        QCOMPARE(verify.options.tracePath, QStringLiteral("-"));
+        QVERIFY(verify.options.json);
+
+        const auto symbols = parse({QStringLiteral("symbologies"), QStringLiteral("COM1"),
+                                    QStringLiteral("--enable"), QStringLiteral("UPC, EAN,il2of5"),
+                                    QStringLiteral("--disable=code 39"),
+                                    QStringLiteral("--disable"), QStringLiteral("IATA")});
+        QVERIFY2(symbols.run, qPrintable(symbols.message));
+        QCOMPARE(symbols.options.enable, (QList<int>{4, 2}));
+        QCOMPARE(symbols.options.disable, (QList<int>{0, 7}));
+
+        QCOMPARE(parse({QStringLiteral("--list-ports")}).options.command, SubCommand::ListPorts);
+        const auto align = parse({QStringLiteral("align"), QStringLiteral("COM2"),
+                                  QStringLiteral("--reports"), QStringLiteral("3")});
+        QCOMPARE(align.options.reports, 3);
+    }
+
+    // Qt's own options reach QApplication whole, as in any Qt program.
+    void qtOptionsAreAccepted_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("-style NAME")
+            << QStringList{QStringLiteral("-style"), QStringLiteral("fusion")};
+        QTest::newRow("-style=NAME") << QStringList{QStringLiteral("-style=fusion")};
+        QTest::newRow("-platform")
+            << QStringList{QStringLiteral("-platform"), QStringLiteral("offscreen")};
+        QTest::newRow("-stylesheet")
+            << QStringList{QStringLiteral("-stylesheet"), QStringLiteral("x.qss")};
+        QTest::newRow("-reverse") << QStringList{QStringLiteral("-reverse")};
+    }
+    void qtOptionsAreAccepted() {
+        QFETCH(QStringList, arguments);
+        const auto outcome = parse(arguments);
+        QVERIFY2(outcome.run, qPrintable(outcome.message));
+        QCOMPARE(outcome.options.command, SubCommand::Window);
     }
 
     void badArgumentsGiveOneLineAndStatus2_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("named");
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus")} << "bogus";
-        QTest::newRow("malformed port")
-            << QStringList{QStringLiteral("--port"), QStringLiteral("/dev/ttyUSB0")} << "--port";
-        QTest::newRow("port out of range")
-            << QStringList{QStringLiteral("--port"), QStringLiteral("COM17=/dev/x")} << "--port";
-        QTest::newRow("port without value") << QStringList{QStringLiteral("--port")} << "port";
-        QTest::newRow("empty report")
-            << QStringList{QStringLiteral("--report"), QString()} << "--report";
-        QTest::newRow("stray argument") << QStringList{QStringLiteral("COM1")} << "COM1";
+        const auto row = [](const char* name, QStringList arguments, const char* named) {
+            QTest::newRow(name) << arguments << QString::fromLatin1(named);
+        };
+        const QString com1 = QStringLiteral("COM1");
+        const QString port = QStringLiteral("--port");
+        row("unknown option", {QStringLiteral("--bogus")}, "\"--bogus\"");
+        row("malformed port", {port, QStringLiteral("/dev/ttyUSB0")}, "--port");
+        row("port out of range", {port, QStringLiteral("COM17=/dev/x")}, "COM1 to COM16");
+        row("port without value", {port}, "--port");
+        row("COMn mapped twice", {port, QStringLiteral("COM2=/a"), port, QStringLiteral("COM2=/b")},
+            "COM2 is mapped twice");
+        row("simulate with COM1 mapped",
+            {QStringLiteral("--simulate"), port, QStringLiteral("COM1=/a")}, "--simulate");
+        row("empty report", {QStringLiteral("--report"), QString()}, "--report");
+        row("stray argument", {com1}, "COM1");
+        row("unknown command", {QStringLiteral("frobnicate")}, "\"frobnicate\"");
+        row("unknown port", {QStringLiteral("verify"), QStringLiteral("COM99")}, "\"COM99\"");
+        row("no port", {QStringLiteral("verify")}, "needs a PORT");
+        row("port given twice", {QStringLiteral("verify"), com1, QStringLiteral("com1")}, "twice");
+        row("two ports for identify", {QStringLiteral("identify"), com1, QStringLiteral("COM2")},
+            "one PORT");
+        row("option of another command", {QStringLiteral("verify"), com1, QStringLiteral("--yes")},
+            "--yes");
+        row("one report, two ports",
+            {QStringLiteral("verify"), com1, QStringLiteral("COM2"), QStringLiteral("--report"),
+             QStringLiteral("/tmp/r")},
+            "--report-dir");
+        row("unknown symbology",
+            {QStringLiteral("symbologies"), com1, QStringLiteral("--enable"),
+             QStringLiteral("Code 39,Code 11")},
+            "\"Code 11\"");
+        row("enabled and disabled",
+            {QStringLiteral("symbologies"), com1, QStringLiteral("--enable"), QStringLiteral("ean"),
+             QStringLiteral("--disable"), QStringLiteral("UPC")},
+            "both");
+        row("no report count",
+            {QStringLiteral("align"), com1, QStringLiteral("--reports"), QStringLiteral("0")},
+            "--reports");
     }
     void badArgumentsGiveOneLineAndStatus2() {
         QFETCH(QStringList, arguments);
@@ -54,17 +133,48 @@ private slots:
         QVERIFY(!outcome.run);
         QCOMPARE(outcome.exitCode, 2);
         QVERIFY2(outcome.message.contains(named), qPrintable(outcome.message));
-        QVERIFY(!outcome.message.trimmed().contains(QChar(u'\n')));
+        QVERIFY2(outcome.message.startsWith(QStringLiteral("ksr-utility: ")) &&
+                     outcome.message.endsWith(QStringLiteral(" (see --help)")),
+                 qPrintable(outcome.message));
+        QVERIFY(!outcome.message.contains(QChar(u'\n')));
     }
 
     void helpAndVersionExitCleanly() {
         const auto help = parse({QStringLiteral("--help")});
         QVERIFY(!help.run);
         QCOMPARE(help.exitCode, 0);
-        QVERIFY(help.message.contains(QStringLiteral("--list-ports")));
+        for (const QString& part :
+             {QStringLiteral("--list-ports"), QStringLiteral("verify PORT..."),
+              QStringLiteral("Exit status:"), QStringLiteral("--json"),
+              defaultSettingsReportPath()})
+            QVERIFY2(help.message.contains(part), qPrintable(part));
+        QVERIFY(!help.message.contains(QStringLiteral("-platform")));
+
+        const auto all = parse({QStringLiteral("--help-all")});
+        QVERIFY(!all.run);
+        QCOMPARE(all.exitCode, 0);
+        QVERIFY(all.message.startsWith(help.message));
+        for (const QString& option : {QStringLiteral("-platform"), QStringLiteral("-style"),
+                                      QStringLiteral("-stylesheet"), QStringLiteral("-reverse")})
+            QVERIFY2(all.message.contains(option), qPrintable(option));
+
         const auto version = parse({QStringLiteral("--version")});
         QCOMPARE(version.exitCode, 0);
         QVERIFY(version.message.startsWith(QStringLiteral("ksr-utility ")));
+    }
+
+    void portListingColumnsLineUp() {
+        PortMap ports = PortMap::explicitOnly();
+        ports.map(3, QStringLiteral("/tmp/no/such/folder/usb-serial-adapter-with-a-long-name"));
+        ReaderLink link(ports);
+        const QStringList lines = portListing(link).split(u'\n');
+        const qsizetype state = lines[0].indexOf(QStringLiteral("State"));
+        for (int row = 1; row <= 16; ++row) {
+            QVERIFY2(lines[row].size() > state && lines[row][state - 1] == u' ' &&
+                         lines[row][state - 2] == u' ' && lines[row][state] != u' ',
+                     qPrintable(lines[row]));
+        }
+        QVERIFY(lines[3].endsWith(QStringLiteral("missing")));
     }
 };
 

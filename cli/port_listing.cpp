@@ -1,5 +1,6 @@
-#include "app/port_listing.h"
+#include "cli/port_listing.h"
 
+#include "cli/text_table.h"
 #include "link/reader_link.h"
 
 #include <QSerialPortInfo>
@@ -48,14 +49,14 @@ QString usbDetails(const QSerialPortInfo& info) {
 } // namespace
 
 QString portListing(ReaderLink& link) {
-    QString text = QStringLiteral("Port   Device                State\n");
+    QList<QStringList> rows;
     for (qint16 port = PortMap::kFirstPort; port <= PortMap::kLastPort; ++port) {
         const QString device = link.ports().deviceFor(port);
-        text += QStringLiteral("COM%1  %2 %3\n")
-                    .arg(port, -2)
-                    .arg(device.isEmpty() ? QStringLiteral("-") : device, -21)
-                    .arg(portState(link, port));
+        rows.append({QStringLiteral("COM%1").arg(port),
+                     device.isEmpty() ? QStringLiteral("-") : device, portState(link, port)});
     }
+    QString text = alignedColumns(
+        {QStringLiteral("Port"), QStringLiteral("Device"), QStringLiteral("State")}, rows);
     text += QStringLiteral("\nSerial devices on this system (use one with --port COMn=DEVICE):\n");
     const auto infos = QSerialPortInfo::availablePorts();
     if (infos.isEmpty())

@@ -1,0 +1,378 @@
+// The commands without a window, run as a user runs them: the built ksr-utility, no display and
+// no Qt platform in its environment, against ksr-reader-sim processes on pseudo-terminals.
+#include "link/reader_link.h"
+#include "reader_ops/default_config.h"
+#include "reader_ops/reader_state.h"
+#include "reader_ops/settings_report.h"
+#include "reader_ops/symbology_identification.h"
+#include "simulated_port.h"
+#include "simulator/reader_model.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <memory>
+#include <vector>
+
+namespace {
+constexpr int kRunMs = 30000;
+constexpr int kNobody = -1;
+
+QByteArray framed(const QStringList& codes) {
+    QByteArray bytes;
+    for (const QString& code : codes)
+        bytes += '\x1b' + code.toLatin1() + '\r';
+    return bytes;
+}
+
+// One simulated reader in its own process, reached through a symlink.
+class SimProcess {
+public:
+    SimProcess(const QString& dir, int n, const QStringList& options)
+        : link(QStringLiteral("%1/reader%2").arg(dir).arg(n)),
+          record(QStringLiteral("%1/received%2").arg(dir).arg(n)) {
+        process.start(QStringLiteral(KSR_READER_SIM_PATH),
+                      QStringList{QStringLiteral("--link"), link, QStringLiteral("--record"),
+                                  record, QStringLiteral("--verbose")} +
+                          options);
+        // Ready once it has printed its device.
+        started = process.waitForStarted() && process.waitForReadyRead(kRunMs);
+    }
+    ~SimProcess() {
+        process.kill();
+        process.waitForFinished();
+    }
+    // Ends the simulator; every byte it received, exactly.
+    QByteArray received() {
+        process.terminate();
+        process.waitForFinished();
+        QFile file(record);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no record)");
+    }
+
+    QProcess process;
+    QString link;
+    QString record;
+    bool started = false;
+};
+
+struct Readers {
+    std::vector<std::unique_ptr<SimProcess>> sims;
+    bool start(const QString& dir, const QList<QStringList>& options) {
+        for (int k = 0; k < options.size(); ++k)
+            sims.push_back(std::make_unique<SimProcess>(dir, k + 1, options[k]));
+        for (const auto& sim : sims) {
+            if (!sim->started)
+                return false;
+        }
+        return true;
+    }
+    QStringList portOptions() const {
+        QStringList words;
+        for (std::size_t k = 0; k < sims.size(); ++k)
+            words << QStringLiteral("--port")
+                  << QStringLiteral("COM%1=%2").arg(k + 1).arg(sims[k]->link);
+        return words;
+    }
+};
+
+// Nothing of a desktop: no DISPLAY, no WAYLAND_DISPLAY, no QT_QPA_PLATFORM.
+void startUtility(QProcess& process, const QStringList& arguments, const QString& home,
+                  const QString& loggingRules = {}) {
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
+    env.insert(QStringLiteral("HOME"), home);
+    if (!loggingRules.isEmpty())
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), loggingRules);
+    // A sanitizer build reports where the suite looks.
+    for (const QString& name : {QStringLiteral("ASAN_OPTIONS"), QStringLiteral("UBSAN_OPTIONS")}) {
+        if (qEnvironmentVariableIsSet(qPrintable(name)))
+            env.insert(name, qEnvironmentVariable(qPrintable(name)));
+    }
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(KSR_UTILITY_PATH), arguments);
+    process.closeWriteChannel(); // standard input is no terminal
+}
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run runUtility(const QStringList& arguments, const QString& home,
+               const QString& loggingRules = {}) {
+    QProcess process;
+    startUtility(process, arguments, home, loggingRules);
+    if (!process.waitForFinished(kRunMs) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+QString describe(const Run& run) {
+    return QStringLiteral("exit %1\n--- stdout\n%2--- stderr\n%3")
+        .arg(run.exitCode)
+        .arg(run.out, run.err);
+}
+} // namespace
+
+using Options = QList<QStringList>;
+using Bytes = QList<QByteArray>;
+
+class CliTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir dir;
+
+private slots:
+    // What each command puts on each line, what it prints, and how it exits.
+    void commandsOnTheLine_data() {
+        QTest::addColumn<Options>("readers"); // ksr-reader-sim options of COM1, COM2, ...
+        QTest::addColumn<int>("held");        // the reader whose port another program holds
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<Bytes>("sent");
+        QTest::addColumn<QStringList>("output"); // "!" for what must not be shown
+        QTest::addColumn<QStringList>("errors");
+        const auto s = [](const char* text) { return QString::fromLatin1(text); };
+        const QByteArray z3 = frames({"Z3"});
+        const QStringList two{s("COM1"), s("COM2")};
+
+        QTest::newRow("verify, all good")
+            << Options{{}, {}} << kNobody << QStringList{s("verify")} + two << 0 << Bytes{z3, z3}
+            << QStringList{s("COM1  "), s("COM2  "), s("ok      KWMR5817  as expected")}
+            << QStringList{};
+        // COM3 to COM16 stand for devices that are not there: "all" leaves them out.
+        QStringList absent;
+        for (int n = 3; n <= 16; ++n)
+            absent << s("--port") << QStringLiteral("COM%1=%2/absent%1").arg(n).arg(dir.path());
+        QTest::newRow("verify all")
+            << Options{{}, {}} << kNobody << QStringList{s("verify"), s("all")} + absent << 0
+            << Bytes{z3, z3} << QStringList{s("COM1  "), s("COM2  "), s("!COM3")} << QStringList{};
+        QTest::newRow("verify, one differs")
+            << Options{{}, {s("--word"), s("12=09E5")}} << kNobody << QStringList{s("verify")} + two
+            << 1 << Bytes{z3, z3} << QStringList{s("differs"), s("word 12: 09E5 (expected 09E4)")}
+            << QStringList{s("COM2: Settings are different from Default values")};
+        QTest::newRow("verify, one silent")
+            << Options{{}, {s("--silent")}} << kNobody << QStringList{s("verify")} + two << 1
+            << Bytes{z3, z3} << QStringList{s("no-answer")}
+            << QStringList{s("COM2: No Response from Barcode Reader on COM2")};
+        QTest::newRow("verify, one busy")
+            << Options{{}, {}} << 1 << QStringList{s("verify")} + two << 3
+            << Bytes{z3, QByteArray()}
+            << QStringList{s("open-failed"), s("in use by another program")} << QStringList{};
+        QTest::newRow("defaults") << Options{{}} << kNobody << QStringList{s("defaults"), s("COM1")}
+                                  << 0 << Bytes{frames({"+5", "U4", "D0", "F0", "ST", "-K", "1R"})}
+                                  << QStringList{s("VORN defaults sent")} << QStringList{};
+        QTest::newRow("save --yes")
+            << Options{{}} << kNobody << QStringList{s("save"), s("COM1"), s("--yes")} << 0
+            << Bytes{frames({"Z3", "Z2"})} << QStringList{s("ok      yes")} << QStringList{};
+        QTest::newRow("save without --yes or a terminal")
+            << Options{{}} << kNobody << QStringList{s("save"), s("COM1")} << 2
+            << Bytes{QByteArray()} << QStringList{} << QStringList{s("add --yes (see --help)")};
+        QTest::newRow("identify") << Options{{s("--barcode"), s("code128:Test-128")}} << kNobody
+                                  << QStringList{s("identify"), s("COM1"), s("--no-prompt")} << 0
+                                  << Bytes{framed(identificationCommands()) + frames({"S7", "1Y"})}
+                                  << QStringList{s("Code 128   Test-128")} << QStringList{};
+        // IATA reads from the bits of "IL 2 of 5", which stays on: it still shows on.
+        QTest::newRow("symbologies, one on and one off")
+            << Options{{}} << kNobody
+            << QStringList{s("symbologies"), s("COM1"),      s("--enable"),
+                           s("msi/plessy"),  s("--disable"), s("IATA")}
+            << 0
+            << Bytes{frames(
+                   {"Z3", "B0", "A2", "B3", "R7", "R8", "B6", "R1", "R4", "B7", "B5", "Z3"})}
+            << QStringList{s("MSI/Plessy  off     on"), s("IATA        on      on")}
+            << QStringList{s("COM1: Settings are different from Default values"),
+                           s("COM1: IATA is read from the same settings bits")};
+        QTest::newRow("align, two reports")
+            << Options{{}} << kNobody << QStringList{s("align"), s("COM1"), s("--reports"), s("2")}
+            << 0 << Bytes{frames({"W0", ".Z", "D7", "DZ", "P6", "DZ", "P6", "+5", "W2"})}
+            << QStringList{s("     1  0.500   0.500  yes     0.500"), s("     2  ")}
+            << QStringList{};
+        // A trace that cannot be written is said once and changes nothing else.
+        for (const auto& [name, trace] :
+             {std::pair{"trace in a missing folder", dir.filePath(s("missing/trace.txt"))},
+              std::pair{"trace on a full disk", s("/dev/full")}}) {
+            QTest::newRow(name) << Options{{}} << kNobody
+                                << QStringList{s("verify"), s("COM1"), s("--trace"), trace} << 0
+                                << Bytes{z3} << QStringList{s("ok      KWMR5817")}
+                                << QStringList{s("ksr-utility: the trace cannot be written to ") +
+                                               trace};
+        }
+        QTest::newRow("unknown option")
+            << Options{{}} << kNobody << QStringList{s("verify"), s("COM1"), s("--bogus")} << 2
+            << Bytes{QByteArray()} << QStringList{}
+            << QStringList{s("ksr-utility: unknown option \"--bogus\" (see --help)\n")};
+        QTest::newRow("unknown port")
+            << Options{{}} << kNobody << QStringList{s("verify"), s("COM1"), s("COM0")} << 2
+            << Bytes{QByteArray()} << QStringList{} << QStringList{s("\"COM0\"")};
+    }
+    void commandsOnTheLine() {
+        QFETCH(Options, readers);
+        QFETCH(int, held);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(Bytes, sent);
+        QFETCH(QStringList, output);
+        QFETCH(QStringList, errors);
+        Readers sims;
+        QVERIFY(sims.start(dir.path(), readers));
+        // Another program holds the port, as a second instance would.
+        ReaderLink holder(portsFor({{1, held >= 0 ? sims.sims[held]->link : QString()}}));
+        if (held >= 0)
+            QVERIFY(holder.OpenCOM(1));
+
+        const Run run = runUtility(arguments + sims.portOptions(), dir.path());
+        QVERIFY2(run.exitCode == exitCode, qPrintable(describe(run)));
+        for (const QString& text : output) {
+            // "!" marks what must not be shown.
+            const bool shown = !text.startsWith(u'!');
+            QVERIFY2(run.out.contains(text.mid(shown ? 0 : 1)) == shown,
+                     qPrintable(text + u'\n' + describe(run)));
+        }
+        for (const QString& text : errors)
+            QVERIFY2(run.err.contains(text), qPrintable(text + u'\n' + describe(run)));
+        if (errors.isEmpty())
+            QVERIFY2(run.err.isEmpty(), qPrintable(describe(run)));
+        for (std::size_t k = 0; k < sims.sims.size(); ++k)
+            QCOMPARE(sims.sims[k]->received(), sent[static_cast<qsizetype>(k)]);
+    }
+
+    void jsonDocumentAndReports() {
+        Readers sims;
+        QVERIFY(sims.start(dir.path(), {{}, {QStringLiteral("--word"), QStringLiteral("5=440C")}}));
+        const QString reports = dir.filePath(QStringLiteral("reports"));
+        const Run run = runUtility(QStringList{QStringLiteral("verify"), QStringLiteral("COM1"),
+                                               QStringLiteral("COM2"), QStringLiteral("--json"),
+                                               QStringLiteral("--report-dir"), reports} +
+                                       sims.portOptions(),
+                                   dir.path());
+        QCOMPARE(run.exitCode, 1);
+        QJsonParseError error;
+        const QJsonObject document = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(run.out));
+        QCOMPARE(document.value(QStringLiteral("exitStatus")).toInt(), 1);
+        const QJsonArray ports = document.value(QStringLiteral("ports")).toArray();
+        QCOMPARE(ports.size(), 2);
+        const QJsonObject second = ports[1].toObject();
+        QCOMPARE(second.value(QStringLiteral("status")).toString(), QStringLiteral("differs"));
+        QCOMPARE(second.value(QStringLiteral("words")).toArray()[5].toString(),
+                 QStringLiteral("440C"));
+        QCOMPARE(second.value(QStringLiteral("warnings")).toArray(),
+                 QJsonArray{QStringLiteral("Settings are different from Default values")});
+        QCOMPARE(run.err, QStringLiteral("COM2: Settings are different from Default values\n"));
+
+        // The same bytes as the window's report, one file per port.
+        ReaderState state;
+        state.fillDefaultSettings();
+        QFile first(reports + QStringLiteral("/COM1.txt"));
+        QVERIFY(first.open(QIODevice::ReadOnly));
+        QCOMPARE(first.readAll(), settingsReportText(state.DefaultSettings));
+        QCOMPARE(ports[0].toObject().value(QStringLiteral("report")).toString(), first.fileName());
+        QVERIFY(QFile::exists(reports + QStringLiteral("/COM2.txt")));
+    }
+
+    // The reader on COM2 vanishes while its reply is awaited; COM1 still finishes.
+    void vanishingReaderEndsOnlyItsRow() {
+        Readers sims;
+        QVERIFY(sims.start(dir.path(), {{}, {}}));
+        QProcess utility;
+        startUtility(
+            utility,
+            QStringList{QStringLiteral("verify"), QStringLiteral("COM1"), QStringLiteral("COM2")} +
+                sims.portOptions(),
+            dir.path());
+        QProcess& second = sims.sims[1]->process;
+        second.setReadChannel(QProcess::StandardError);
+        QByteArray heard;
+        while (!heard.contains("received Z3")) {
+            QVERIFY(second.waitForReadyRead(kRunMs));
+            heard += second.readAllStandardError();
+        }
+        second.kill();
+        QVERIFY(utility.waitForFinished(kRunMs));
+        const QString out = QString::fromLocal8Bit(utility.readAllStandardOutput());
+        QCOMPARE(utility.exitCode(), 3);
+        QVERIFY2(QRegularExpression(QStringLiteral("COM1 .* ok ")).match(out).hasMatch(),
+                 qPrintable(out));
+        QVERIFY2(QRegularExpression(QStringLiteral("COM2 .* lost .*the device was lost"))
+                     .match(out)
+                     .hasMatch(),
+                 qPrintable(out));
+    }
+
+    void alignLeavesAlignmentModeOnSignal_data() {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("Ctrl-C") << SIGINT;
+        QTest::newRow("SIGTERM") << SIGTERM;
+    }
+    void alignLeavesAlignmentModeOnSignal() {
+        QFETCH(int, signalNumber);
+        Readers sims;
+        QVERIFY(sims.start(dir.path(), {{}}));
+        QProcess utility;
+        startUtility(utility,
+                     QStringList{QStringLiteral("align"), QStringLiteral("COM1")} +
+                         sims.portOptions(),
+                     dir.path());
+        QByteArray out;
+        while (!out.contains("     1  ")) {
+            QVERIFY(utility.waitForReadyRead(kRunMs));
+            out += utility.readAllStandardOutput();
+        }
+        ::kill(static_cast<pid_t>(utility.processId()), signalNumber);
+        QVERIFY(utility.waitForFinished(kRunMs));
+        QCOMPARE(utility.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(utility.exitCode(), 0);
+        const QByteArray received = sims.sims[0]->received();
+        QVERIFY(received.startsWith(frames({"W0", ".Z", "D7", "DZ", "P6"})));
+        QVERIFY2(received.endsWith(frames({"+5", "W2"})), received.toHex(' ').constData());
+    }
+
+    // Every byte sent and received appears once, in order, in the file and in the log category.
+    void traceRecordsEveryByte() {
+        Readers sims;
+        QVERIFY(sims.start(dir.path(), {{}}));
+        const QString tracePath = dir.filePath(QStringLiteral("trace.txt"));
+        const Run run = runUtility(QStringList{QStringLiteral("verify"), QStringLiteral("COM1"),
+                                               QStringLiteral("--trace"), tracePath} +
+                                       sims.portOptions(),
+                                   dir.path(), QStringLiteral("ksr.link.debug=true"));
+        QCOMPARE(run.exitCode, 0);
+        QFile file(tracePath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromLocal8Bit(file.readAll()).split(u'\n');
+        static const QRegularExpression data(
+            QStringLiteral("^ *([0-9]+\\.[0-9]{3}) COM1 (sent|received) +([0-9A-F ]+) \\|.*\\|$"));
+        QByteArray sent, received;
+        double last = 0;
+        for (const QString& line : lines) {
+            if (line.isEmpty())
+                continue;
+            // The same line reaches the logging category, time and all.
+            QVERIFY2(run.err.contains(line), qPrintable(line));
+            const auto match = data.match(line);
+            if (!match.hasMatch())
+                continue;
+            QVERIFY(match.captured(1).toDouble() >= last);
+            last = match.captured(1).toDouble();
+            const QByteArray bytes = QByteArray::fromHex(match.captured(3).toLatin1());
+            (match.captured(2) == QStringLiteral("sent") ? sent : received) += bytes;
+        }
+        QVERIFY2(lines.first().endsWith(QStringLiteral(" COM1 opened ") + sims.sims[0]->link),
+                 qPrintable(lines.first()));
+        QVERIFY(lines[lines.size() - 2].endsWith(QStringLiteral(" COM1 closed")));
+        QCOMPARE(sent, frames({"Z3"}));
+        QCOMPARE(received, ReaderModel().z3Reply());
+    }
+};
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "tst_cli.moc"
