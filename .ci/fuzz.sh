@@ -14,7 +14,7 @@ if ! dpkg -s "${packages[@]}" >/dev/null 2>&1; then
   $S apt-get install -y --no-install-recommends "${packages[@]}"
 fi
 
-cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DKSR_FUZZ=ON
+cmake --preset fuzz
 cmake --build build-fuzz --target ksr_fuzzers -j2
 
 work=$(mktemp -d)

@@ -1,7 +1,7 @@
 #include "align/frm_align.h"
 
 #include "link/reader_link.h"
-#include "ui/ui_metrics.h"
+#include "ui/colours.h"
 
 #include <QHideEvent>
 #include <QShowEvent>
@@ -15,11 +15,6 @@ constexpr qreal kBarHalfWidth = 50;
 
 const QString kCaption = QStringLiteral("Align Reader");
 const QString kNoReportsCaption = QStringLiteral("Align Reader - no reports from the reader");
-
-const QColor kBlack(0, 0, 0);
-const QColor kWhite(255, 255, 255);
-const QColor kRed(255, 0, 0);
-const QColor kGreen(0, 255, 0);
 
 bool inBand(float v) {
     return v >= 0.4f && v <= 0.6f;
@@ -42,46 +37,50 @@ frmAlign::frmAlign(ReaderLink& link, std::function<bool()> sideLook, QWidget* pa
     });
 }
 
+const WindowLayout& frmAlign::layout() {
+    using enum ControlSpec::Kind;
+    constexpr auto axis = ControlSpec::Font::Axis;
+    constexpr Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignTop;
+    constexpr Qt::Alignment left = Qt::AlignLeft | Qt::AlignTop;
+    // clang-format off
+    static const WindowLayout table{"frmAlign", "Align Reader", {5745, 5610}, {
+        {.name = "Picture1", .kind = Canvas, .twips = {840, 480, 3132, 3132}},
+        {.name = "Picture2", .kind = Canvas, .twips = {840, 4440, 3132, 372}},
+        {.name = "Picture3", .kind = Canvas, .twips = {5160, 480, 372, 4932}},
+        {.name = "Label3", .kind = Label, .caption = "High", .twips = {1920, 120, 972, 252},
+         .font = axis, .alignment = centred},
+        {.name = "Label6", .kind = Label, .caption = "Left", .twips = {120, 1920, 612, 252},
+         .font = axis, .alignment = centred},
+        {.name = "Label5", .kind = Label, .caption = "Right", .twips = {4080, 1920, 732, 252},
+         .font = axis, .alignment = centred},
+        {.name = "Label4", .kind = Label, .caption = "Low", .twips = {2040, 3720, 732, 252},
+         .font = axis, .alignment = centred},
+        {.name = "Label1", .kind = Label, .caption = "Close", .twips = {240, 4560, 612, 252},
+         .font = axis, .alignment = left},
+        {.name = "Label2", .kind = Label, .caption = "Far", .twips = {4080, 4560, 372, 252},
+         .font = axis, .alignment = left},
+        {.name = "cmdQuit", .kind = Button, .caption = "Exit", .twips = {3360, 5040, 1092, 372}},
+    }};
+    // clang-format on
+    return table;
+}
+
 void frmAlign::buildControls() {
-    const Twips t;
-    const qreal pixelsPerTwip = t.px(14400) / 14400.0;
-    setObjectName(QStringLiteral("frmAlign"));
-    setWindowTitle(kCaption);
-    setFont(dialogFont());
-    setFixedSize(t.px(5745), t.px(5610));
-
-    const auto canvas = [&](const char* name, int left, int top, int width, int height) {
-        // Qt names no colour for active title-bar text; it is white in the standard scheme.
-        auto* c = new Canvas(width, height, pixelsPerTwip, kWhite, this);
-        c->setObjectName(QLatin1String(name));
-        c->setGeometry(t.rect(left, top, width, height));
-        return c;
+    applyWindowLayout(*this, layout());
+    ::buildControls(*this, layout());
+    const auto control = [this]<typename T>(T*& member, const char* name) {
+        member = findChild<T*>(QLatin1String(name));
     };
-    Picture1 = canvas("Picture1", 840, 480, 3132, 3132);
-    Picture2 = canvas("Picture2", 840, 4440, 3132, 372);
-    Picture3 = canvas("Picture3", 5160, 480, 372, 4932);
-
-    const QFont font = dialogFont(9.75);
-    const auto label = [&](const char* name, const QString& caption, Qt::Alignment alignment,
-                           QRect geometry) {
-        auto* l = new QLabel(caption, this);
-        l->setObjectName(QLatin1String(name));
-        l->setGeometry(geometry);
-        l->setFont(font);
-        l->setAlignment(alignment | Qt::AlignTop);
-        return l;
-    };
-    Label3 = label("Label3", QStringLiteral("High"), Qt::AlignHCenter, t.rect(1920, 120, 972, 252));
-    Label6 = label("Label6", QStringLiteral("Left"), Qt::AlignHCenter, t.rect(120, 1920, 612, 252));
-    Label5 =
-        label("Label5", QStringLiteral("Right"), Qt::AlignHCenter, t.rect(4080, 1920, 732, 252));
-    Label4 = label("Label4", QStringLiteral("Low"), Qt::AlignHCenter, t.rect(2040, 3720, 732, 252));
-    Label1 = label("Label1", QStringLiteral("Close"), Qt::AlignLeft, t.rect(240, 4560, 612, 252));
-    Label2 = label("Label2", QStringLiteral("Far"), Qt::AlignLeft, t.rect(4080, 4560, 372, 252));
-
-    cmdQuit = new QPushButton(QStringLiteral("Exit"), this);
-    cmdQuit->setObjectName(QStringLiteral("cmdQuit"));
-    cmdQuit->setGeometry(t.rect(3360, 5040, 1092, 372));
+    control(Picture1, "Picture1");
+    control(Picture2, "Picture2");
+    control(Picture3, "Picture3");
+    control(Label3, "Label3");
+    control(Label6, "Label6");
+    control(Label5, "Label5");
+    control(Label4, "Label4");
+    control(Label1, "Label1");
+    control(Label2, "Label2");
+    control(cmdQuit, "cmdQuit");
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

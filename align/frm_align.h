@@ -3,6 +3,7 @@
 #include "align/align_cycle.h"
 #include "align/alignment_report.h"
 #include "ui/canvas.h"
+#include "ui/layout.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -21,6 +22,9 @@ class frmAlign : public QDialog {
 public:
     // `sideLook` tells whether "Side Look" is checked; it is asked at every computation.
     frmAlign(ReaderLink& link, std::function<bool()> sideLook, QWidget* parent = nullptr);
+
+    // The window's controls, as the window is built from them.
+    static const WindowLayout& layout();
 
     // Reads what the reader sent; called for each receive event while routed here.
     void OnComm();

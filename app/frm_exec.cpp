@@ -8,7 +8,8 @@
 #include "reader_ops/symbology_identification.h"
 #include "reader_ops/verification.h"
 #include "symbols/frm_symbols.h"
-#include "ui/ui_metrics.h"
+#include "ui/colours.h"
+#include "ui/layout.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,6 +17,7 @@
 
 namespace {
 constexpr int kTickIntervalMs = 50;
+// What the button is called; on screen its run of blanks breaks it into two lines.
 const QString kSymbolsCaption = QStringLiteral("    Symbology               Identifier");
 
 void setStatusColours(QLabel* label, const QColor& background, const QColor& text) {
@@ -63,67 +65,72 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
 
 frmExec::~frmExec() = default;
 
+const WindowLayout& frmExec::layout() {
+    using enum ControlSpec::Kind;
+    // clang-format off
+    static const WindowLayout table{"frmExec", "Barcode Reader Test Utility  KSR-6400/6500",
+                                    {5565, 2280}, {
+        {.name = "frmSetup", .kind = GroupBox, .caption = "COM Setup",
+         .twips = {120, 120, 2052, 972}},
+        {.name = "cboComPorts", .kind = ComboBox, .twips = {360, 360, 1332, 288}, .tabIndex = 1,
+         .parent = "frmSetup"},
+        {.name = "lblCOMM", .kind = Label, .caption = "lblCOMM", .twips = {600, 1320, 972, 252},
+         .font = ControlSpec::Font::Bold, .alignment = Qt::AlignCenter},
+        {.name = "Label1", .kind = Label, .caption = "Firmware Version:",
+         .twips = {120, 1920, 1332, 252}},
+        {.name = "lblFWVersion", .kind = Label, .twips = {1440, 1920, 1212, 252}},
+        {.name = "cmdDefaults", .kind = Button, .caption = "VORN Defaults",
+         .twips = {2400, 240, 1332, 372}, .tabIndex = 3},
+        {.name = "cmdSave", .kind = Button, .caption = "Save Settings",
+         .twips = {2400, 720, 1332, 372}, .tabIndex = 4},
+        {.name = "chkSide", .kind = CheckBox, .caption = "Side Look",
+         .twips = {2520, 1440, 1095, 255}, .tabIndex = 7},
+        {.name = "cmdAlign", .kind = Button, .caption = "Align",
+         .twips = {4080, 240, 1332, 372}, .tabIndex = 0},
+        {.name = "cmdDecode", .kind = Button, .caption = "Decode Test",
+         .twips = {4080, 720, 1332, 372}, .tabIndex = 2},
+        // The caption's run of blanks wraps it onto two lines.
+        {.name = "cmdSymbols", .kind = Button, .caption = "Symbology\nIdentifier",
+         .twips = {4080, 1200, 1332, 492}, .tabIndex = 5},
+        {.name = "cmdSetup", .kind = Button, .caption = "Setup",
+         .twips = {4080, 1800, 1332, 372}, .tabIndex = 6},
+    }};
+    // clang-format on
+    return table;
+}
+
 void frmExec::buildControls() {
-    const Twips t;
-    setObjectName(QStringLiteral("frmExec"));
-    setWindowTitle(QStringLiteral("Barcode Reader Test Utility  KSR-6400/6500"));
-    setFont(dialogFont());
-    setFixedSize(t.px(5565), t.px(2280));
-
-    const auto named = [](QWidget* widget, const char* name) {
-        widget->setObjectName(QLatin1String(name));
-        return widget;
+    applyWindowLayout(*this, layout());
+    // The port list probes again each time it drops down.
+    ::buildControls(*this, layout(), [](const ControlSpec& spec, QWidget* parent) -> QWidget* {
+        if (qstrcmp(spec.name, "cboComPorts") != 0)
+            return nullptr;
+        return new PortListBox(parent);
+    });
+    const auto control = [this]<typename T>(T*& member, const char* name) {
+        member = findChild<T*>(QLatin1String(name));
     };
-    const auto button = [&](const char* name, const QString& caption, QRect geometry) {
-        auto* b = new QPushButton(caption, this);
-        named(b, name)->setGeometry(geometry);
-        return b;
-    };
+    control(frmSetup, "frmSetup");
+    control(cboComPorts, "cboComPorts");
+    control(lblCOMM, "lblCOMM");
+    control(Label1, "Label1");
+    control(lblFWVersion, "lblFWVersion");
+    control(cmdDefaults, "cmdDefaults");
+    control(cmdSave, "cmdSave");
+    control(chkSide, "chkSide");
+    control(cmdAlign, "cmdAlign");
+    control(cmdDecode, "cmdDecode");
+    control(cmdSymbols, "cmdSymbols");
+    control(cmdSetup, "cmdSetup");
 
-    frmSetup = new QGroupBox(QStringLiteral("COM Setup"), this);
-    named(frmSetup, "frmSetup")->setGeometry(t.rect(120, 120, 2052, 972));
-    cboComPorts = new PortListBox(frmSetup);
-    named(cboComPorts, "cboComPorts")->setGeometry(t.rect(360, 360, 1332, 288));
-
-    lblCOMM = new QLabel(QStringLiteral("lblCOMM"), this);
-    named(lblCOMM, "lblCOMM")->setGeometry(t.rect(600, 1320, 972, 252));
-    lblCOMM->setFont(dialogBoldFont());
     lblCOMM->setAutoFillBackground(true);
-    lblCOMM->setAlignment(Qt::AlignCenter);
-    setStatusColours(lblCOMM, QColor(255, 0, 0), QColor(255, 255, 255));
-
-    Label1 = new QLabel(QStringLiteral("Firmware Version:"), this);
-    named(Label1, "Label1")->setGeometry(t.rect(120, 1920, 1332, 252));
-    lblFWVersion = new QLabel(this);
-    named(lblFWVersion, "lblFWVersion")->setGeometry(t.rect(1440, 1920, 1212, 252));
-    lblFWVersion->setTextFormat(Qt::PlainText);
-
-    cmdDefaults =
-        button("cmdDefaults", QStringLiteral("VORN Defaults"), t.rect(2400, 240, 1332, 372));
-    cmdSave = button("cmdSave", QStringLiteral("Save Settings"), t.rect(2400, 720, 1332, 372));
-    chkSide = new QCheckBox(QStringLiteral("Side Look"), this);
-    named(chkSide, "chkSide")->setGeometry(t.rect(2520, 1440, 1095, 255));
-    cmdAlign = button("cmdAlign", QStringLiteral("Align"), t.rect(4080, 240, 1332, 372));
-    cmdDecode = button("cmdDecode", QStringLiteral("Decode Test"), t.rect(4080, 720, 1332, 372));
+    setStatusColours(lblCOMM, kRed, kWhite);
     cmdDecode->setEnabled(false);
-    // The caption's run of blanks wraps it onto two lines: "Symbology" above "Identifier".
-    cmdSymbols = button("cmdSymbols", kSymbolsCaption.simplified().replace(u' ', u'\n'),
-                        t.rect(4080, 1200, 1332, 492));
     cmdSymbols->setAccessibleName(kSymbolsCaption);
-    cmdSetup = button("cmdSetup", QStringLiteral("Setup"), t.rect(4080, 1800, 1332, 372));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setTimerType(Qt::PreciseTimer);
-
-    QWidget::setTabOrder(cmdAlign, cboComPorts);
-    QWidget::setTabOrder(cboComPorts, cmdDecode);
-    QWidget::setTabOrder(cmdDecode, cmdDefaults);
-    QWidget::setTabOrder(cmdDefaults, cmdSave);
-    QWidget::setTabOrder(cmdSave, cmdSymbols);
-    QWidget::setTabOrder(cmdSymbols, cmdSetup);
-    QWidget::setTabOrder(cmdSetup, chkSide);
-    cmdAlign->setFocus();
 }
 
 void frmExec::Form_Load() {
@@ -227,9 +234,9 @@ OperationContext frmExec::context() {
 
 void frmExec::ShowStatus(bool online) {
     if (online)
-        setStatusColours(lblCOMM, QColor(0, 255, 0), QColor(0, 0, 0));
+        setStatusColours(lblCOMM, kGreen, kBlack);
     else
-        setStatusColours(lblCOMM, QColor(255, 0, 0), QColor(255, 255, 255));
+        setStatusColours(lblCOMM, kRed, kWhite);
     lblCOMM->setText(online ? QStringLiteral("Online") : QStringLiteral("Offline"));
 }
 

@@ -5,6 +5,7 @@
 #include "reader_ops/operation_context.h"
 #include "reader_ops/reader_state.h"
 #include "reader_ops/verification.h"
+#include "ui/layout.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -27,6 +28,9 @@ class frmExec : public QWidget {
 public:
     frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget* parent = nullptr);
     ~frmExec() override;
+
+    // The window's controls, as the window is built from them.
+    static const WindowLayout& layout();
 
     // The load steps: probe the ports, start the tick timer, fill the expected settings and
     // select COM1 (which verifies the reader there). Runs before the window is first shown.

@@ -3,9 +3,11 @@
 #include "cli/command_line.h"
 #include "cli/run_command.h"
 #include "link/line_trace.h"
+#include "ui/message_box_prompter.h"
+#ifdef KSR_SIMULATOR
 #include "simulator/pty_reader.h"
 #include "simulator/read_timing.h"
-#include "ui/message_box_prompter.h"
+#endif
 
 #include <QApplication>
 #include <QIcon>
@@ -19,9 +21,14 @@ void nameApplication() {
 }
 
 // With --simulate, a simulated reader answers on COM1 for as long as the program runs.
-std::unique_ptr<PtyReader> startSimulatedReader(CommandLine& options, int* exitCode) {
+std::unique_ptr<QObject> startSimulatedReader(CommandLine& options, int* exitCode) {
     if (!options.simulate)
         return nullptr;
+#ifndef KSR_SIMULATOR
+    // Refused while the options are read; nothing to start here.
+    Q_UNUSED(exitCode);
+    return nullptr;
+#else
     auto reader = std::make_unique<PtyReader>();
     QString error;
     if (!reader->start(&error)) {
@@ -37,6 +44,7 @@ std::unique_ptr<PtyReader> startSimulatedReader(CommandLine& options, int* exitC
     // The alignment target wanders slowly, so the alignment window has something to show.
     reader->model().alignmentTarget().setDrift(true);
     return reader;
+#endif
 }
 
 int runWindow(int argc, char* argv[], CommandLine options) {
@@ -73,6 +81,14 @@ int main(int argc, char* argv[]) {
             QTextStream(outcome.exitCode == 0 ? stdout : stderr) << outcome.message << Qt::endl;
             return outcome.exitCode;
         }
+#ifndef KSR_SIMULATOR
+        if (outcome.options.simulate) {
+            QTextStream(stderr) << "ksr-utility: --simulate: the simulated reader is not "
+                                   "available in this build"
+                                << Qt::endl;
+            return 1;
+        }
+#endif
         if (outcome.options.command != SubCommand::Window) {
             int exitCode = 0;
             const auto simulatedReader = startSimulatedReader(outcome.options, &exitCode);

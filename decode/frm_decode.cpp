@@ -2,6 +2,7 @@
 
 #include "decode/decode_report.h"
 #include "link/reader_link.h"
+#include "ui/colours.h"
 #include "ui/ui_metrics.h"
 
 #include <QHideEvent>
@@ -11,12 +12,9 @@
 namespace {
 constexpr int kTickIntervalMs = 50;
 constexpr int kScaleGapTwips = 60;
-const QString kNoData = QStringLiteral("Barcode ID");
+constexpr char kNoData[] = "Barcode ID";
 const QString kCaption = QStringLiteral("Decode");
 const QString kNoReports = QStringLiteral(" - no reports from the reader");
-
-const QColor kWhite(255, 255, 255);
-const QColor kBlue(0, 0, 255);
 } // namespace
 
 frmDecode::frmDecode(ReaderLink& link, std::function<void()> defaults, QWidget* parent)
@@ -30,34 +28,31 @@ frmDecode::frmDecode(ReaderLink& link, std::function<void()> defaults, QWidget* 
     });
 }
 
+const WindowLayout& frmDecode::layout() {
+    using enum ControlSpec::Kind;
+    constexpr auto axis = ControlSpec::Font::Axis;
+    constexpr Qt::Alignment left = Qt::AlignLeft | Qt::AlignTop;
+    // clang-format off
+    static const WindowLayout table{"frmDecode", "Decode", {2115, 5595}, {
+        {.name = "Picture1", .kind = Canvas, .twips = {720, 360, 372, 3492}},
+        {.name = "Label3", .kind = Label, .caption = "ID:", .twips = {240, 4440, 372, 252},
+         .font = axis, .alignment = left},
+        // The reader's data goes here, shown as it came: labels never read markup.
+        {.name = "lblBarcode", .kind = Label, .caption = kNoData,
+         .twips = {600, 4440, 2772, 252}, .font = axis, .alignment = left},
+        {.name = "cmdQuit", .kind = Button, .caption = "Exit", .twips = {360, 5040, 1092, 372}},
+    }};
+    // clang-format on
+    return table;
+}
+
 void frmDecode::buildControls() {
-    const Twips t;
-    setObjectName(QStringLiteral("frmDecode"));
-    setWindowTitle(kCaption);
-    setFont(dialogFont());
-    setFixedSize(t.px(2115), t.px(5595));
-
-    Picture1 = new Canvas(372, 3492, t.px(14400) / 14400.0, kWhite, this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(t.rect(720, 360, 372, 3492));
-
-    const QFont font = dialogFont(9.75);
-    const auto label = [&](const char* name, const QString& caption, QRect geometry) {
-        auto* l = new QLabel(caption, this);
-        l->setObjectName(QLatin1String(name));
-        l->setGeometry(geometry);
-        l->setFont(font);
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        // The reader's data is shown as it came, never as markup.
-        l->setTextFormat(Qt::PlainText);
-        return l;
-    };
-    Label3 = label("Label3", QStringLiteral("ID:"), t.rect(240, 4440, 372, 252));
-    lblBarcode = label("lblBarcode", kNoData, t.rect(600, 4440, 2772, 252));
-
-    cmdQuit = new QPushButton(QStringLiteral("Exit"), this);
-    cmdQuit->setObjectName(QStringLiteral("cmdQuit"));
-    cmdQuit->setGeometry(t.rect(360, 5040, 1092, 372));
+    applyWindowLayout(*this, layout());
+    ::buildControls(*this, layout());
+    Picture1 = findChild<Canvas*>(QStringLiteral("Picture1"));
+    Label3 = findChild<QLabel*>(QStringLiteral("Label3"));
+    lblBarcode = findChild<QLabel*>(QStringLiteral("lblBarcode"));
+    cmdQuit = findChild<QPushButton*>(QStringLiteral("cmdQuit"));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -80,7 +75,7 @@ void frmDecode::hideEvent(QHideEvent* event) {
 void frmDecode::Form_Load() {
     loaded_ = true;
     // A fresh showing: no data and a white gauge until a report is evaluated.
-    lblBarcode->setText(kNoData);
+    lblBarcode->setText(QString::fromUtf8(kNoData));
     Picture1->clear();
     scaleShown_ = false;
     scan.expectReports();

@@ -2,6 +2,7 @@
 
 #include "decode/decode_scan.h"
 #include "ui/canvas.h"
+#include "ui/layout.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -19,6 +20,9 @@ class frmDecode : public QDialog {
 public:
     // `defaults` sends the main window's default configuration; closing runs it.
     frmDecode(ReaderLink& link, std::function<void()> defaults, QWidget* parent = nullptr);
+
+    // The window's controls, as the window is built from them.
+    static const WindowLayout& layout();
 
     // Reads what the reader sent; called for each receive event while routed here.
     void OnComm();

@@ -1,16 +1,42 @@
 #include "symbols/frm_symbols.h"
 
 #include "link/reader_link.h"
-#include "ui/ui_metrics.h"
 
 frmSymbols::frmSymbols(ReaderLink& link, const ReaderState& state, Verification GetXSW,
                        QWidget* parent)
     : QDialog(parent), link_(link), state_(state), GetXSW_(std::move(GetXSW)) {
-    const Twips t;
-    setObjectName(QStringLiteral("frmSymbols"));
-    setWindowTitle(QStringLiteral("Symbologies"));
-    setFont(dialogFont());
-    setFixedSize(t.px(3180), t.px(3375));
+    applyWindowLayout(*this, layout());
+}
+
+const WindowLayout& frmSymbols::layout() {
+    using enum ControlSpec::Kind;
+    // The boxes are the control array chkSymbols, in the order of symbologyRows(). The buttons
+    // come after them, so they lie above the longer boxes' empty right ends.
+    // clang-format off
+    static const WindowLayout table{"frmSymbols", "Symbologies", {3180, 3375}, {
+        {.name = "chkSymbols", .kind = CheckBox, .caption = "Code 39",
+         .twips = {600, 360, 1692, 252}, .tabIndex = 0, .index = 0},
+        {.name = "chkSymbols", .kind = CheckBox, .caption = "Codabar",
+         .twips = {600, 720, 1572, 252}, .tabIndex = 1, .index = 1},
+        {.name = "chkSymbols", .kind = CheckBox, .caption = "IL 2 of 5",
+         .twips = {600, 1080, 1572, 252}, .tabIndex = 2, .index = 2},
+        {.name = "chkSymbols", .kind = CheckBox, .caption = "Code 128",
+         .twips = {600, 1440, 1692, 252}, .tabIndex = 3, .index = 3},
+        {.name = "chkSymbols", .kind = CheckBox, .caption = "UPC, EAN",
+         .twips = {600, 1800, 1692, 252}, .tabIndex = 4, .index = 4},
+        {.name = "chkSymbols", .kind = CheckBox, .caption = "MSI/Plessy",
+         .twips = {600, 2160, 1692, 252}, .tabIndex = 5, .index = 5},
+        {.name = "chkSymbols", .kind = CheckBox, .caption = "Code 93",
+         .twips = {600, 2520, 1692, 252}, .tabIndex = 6, .index = 6},
+        {.name = "chkSymbols", .kind = CheckBox, .caption = "IATA",
+         .twips = {600, 2880, 1812, 252}, .tabIndex = 7, .index = 7},
+        {.name = "cmdOK", .kind = Button, .caption = "OK", .twips = {2280, 2640, 855, 315},
+         .tabIndex = 8},
+        {.name = "cmdCancel", .kind = Button, .caption = "Cancel",
+         .twips = {2280, 3000, 855, 315}, .tabIndex = 9},
+    }};
+    // clang-format on
+    return table;
 }
 
 void frmSymbols::showModally() {
@@ -34,35 +60,20 @@ bool frmSymbols::Form_Load() {
 
 void frmSymbols::buildControls() {
     destroyControls();
-    const Twips t;
+    const QList<QWidget*> controls = ::buildControls(*this, layout());
     for (int i = 0; i < kSymbologyCount; ++i) {
-        const SymbologyRow& row = symbologyRows()[static_cast<std::size_t>(i)];
-        auto* box = new QCheckBox(row.caption, this);
-        box->setObjectName(QStringLiteral("chkSymbols"));
-        box->setProperty("Index", i);
-        box->setGeometry(t.rect(600, 360 + 360 * i, row.widthTwips, 252));
+        auto* box = qobject_cast<QCheckBox*>(controls[i]);
         // A value set by the program raises the click too, as the operator's does.
         connect(box, &QCheckBox::toggled, this, [this, i] { chkSymbols_Click(i); });
         chkSymbols[static_cast<std::size_t>(i)] = box;
     }
-    // Made after the boxes, so they lie above the longer boxes' empty right ends.
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(t.rect(2280, 2640, 855, 315));
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setGeometry(t.rect(2280, 3000, 855, 315));
+    cmdOK = qobject_cast<QPushButton*>(controls[kSymbologyCount]);
+    cmdCancel = qobject_cast<QPushButton*>(controls[kSymbologyCount + 1]);
     // No default button: Enter on a box must not send a complete selection.
     cmdOK->setAutoDefault(false);
     cmdCancel->setAutoDefault(false);
     connect(cmdOK, &QPushButton::clicked, this, &frmSymbols::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSymbols::cmdCancel_Click);
-
-    QList<QWidget*> chain(chkSymbols.begin(), chkSymbols.end());
-    chain << cmdOK << cmdCancel;
-    for (qsizetype k = 1; k < chain.size(); ++k)
-        QWidget::setTabOrder(chain[k - 1], chain[k]);
-    chkSymbols[0]->setFocus();
 }
 
 void frmSymbols::destroyControls() {

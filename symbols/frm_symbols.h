@@ -3,6 +3,7 @@
 #include "reader_ops/reader_state.h"
 #include "reader_ops/verification.h"
 #include "symbols/symbology_selection.h"
+#include "ui/layout.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -22,6 +23,9 @@ public:
 
     frmSymbols(ReaderLink& link, const ReaderState& state, Verification GetXSW,
                QWidget* parent = nullptr);
+
+    // The dialog's controls, as each opening builds them.
+    static const WindowLayout& layout();
 
     // Reads the reader afresh, sets the boxes and shows the dialog modally until it closes.
     // When the verification did not read this reader's settings words the dialog stays shut:

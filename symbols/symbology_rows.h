@@ -6,10 +6,9 @@
 #include <QtGlobal>
 #include <array>
 
-// One row of the symbology dialog: its box, the settings bits that tick it, and its commands.
+// One row of the symbology dialog: the settings bits that tick its box, and its commands.
 struct SymbologyRow {
-    QString caption;
-    int widthTwips;
+    QString caption;    // the symbology's name, as its box and the commands show it
     QList<int> entries; // ReaderSettings entries tested with `mask`; any match ticks the box
     quint32 mask;
     QStringList onTicking; // sent at once when the operator ticks the box

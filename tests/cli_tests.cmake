@@ -1,13 +1,17 @@
 # The commands without a window: pure parts, and the built program against simulator processes.
 ksr_add_test(tst_cli_units
+  LABEL unit
   SOURCES unit/tst_cli_units.cpp
   LIBS ksr_cli
   TIMEOUT 30)
 
 ksr_add_test(tst_cli
+  LABEL e2e
   SOURCES e2e/tst_cli.cpp
   LIBS ksr_cli ksr_simulator
   TIMEOUT 180)
-target_compile_definitions(tst_cli PRIVATE KSR_UTILITY_PATH="$<TARGET_FILE:ksr-utility>"
-                                           KSR_READER_SIM_PATH="$<TARGET_FILE:ksr-reader-sim>")
-add_dependencies(tst_cli ksr-utility ksr-reader-sim)
+if(TARGET tst_cli)
+  target_compile_definitions(tst_cli PRIVATE KSR_UTILITY_PATH="$<TARGET_FILE:ksr-utility>"
+                                             KSR_READER_SIM_PATH="$<TARGET_FILE:ksr-reader-sim>")
+  add_dependencies(tst_cli ksr-utility ksr-reader-sim)
+endif()

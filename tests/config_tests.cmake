@@ -2,35 +2,43 @@
 
 # Pure parts: the dialog's selection, the identification verdicts, the simulated reader's settings.
 ksr_add_test(tst_symbols_selection
+  LABEL unit
   SOURCES unit/tst_symbols_selection.cpp
   LIBS ksr_symbols
   TIMEOUT 30)
 
 ksr_add_test(tst_identify_verdict
+  LABEL unit
   SOURCES unit/tst_identify_verdict.cpp
   LIBS ksr_reader_ops
   TIMEOUT 30)
 
 ksr_add_test(tst_config_reader_model
+  LABEL unit
   SOURCES unit/tst_config_reader_model.cpp
-  LIBS ksr_simulator ksr_symbols
+  LIBS ksr_reader_model ksr_symbols
   TIMEOUT 30)
 
 # End to end through the simulated reader on a real serial port.
 ksr_add_test(tst_config_operations
+  LABEL e2e
   SOURCES e2e/tst_config_operations.cpp
   LIBS ksr_app ksr_simulator
   TIMEOUT 120)
-target_compile_definitions(tst_config_operations
-  PRIVATE KSR_READER_SIM_PATH="$<TARGET_FILE:ksr-reader-sim>")
-add_dependencies(tst_config_operations ksr-reader-sim)
+if(TARGET tst_config_operations)
+  target_compile_definitions(tst_config_operations
+    PRIVATE KSR_READER_SIM_PATH="$<TARGET_FILE:ksr-reader-sim>")
+  add_dependencies(tst_config_operations ksr-reader-sim)
+endif()
 
 ksr_add_test(tst_identify_symbology
+  LABEL e2e
   SOURCES e2e/tst_identify_symbology.cpp
   LIBS ksr_app ksr_simulator
   TIMEOUT 120)
 
 ksr_add_test(tst_symbols_dialog
+  LABEL e2e
   SOURCES e2e/tst_symbols_dialog.cpp
   LIBS ksr_app ksr_simulator
   TIMEOUT 180)

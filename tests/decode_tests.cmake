@@ -1,11 +1,13 @@
 # Decode test window tests.
 ksr_add_test(tst_decode_report
+  LABEL unit
   SOURCES unit/tst_decode_report.cpp
-  LIBS ksr_decode ksr_simulator
+  LIBS ksr_decode ksr_reader_model
   TIMEOUT 30)
 
 # The window against the simulated reader, through a real serial port.
 ksr_add_test(tst_decode_window
+  LABEL e2e
   SOURCES e2e/tst_decode_window.cpp
   LIBS ksr_app ksr_simulator
   TIMEOUT 240)

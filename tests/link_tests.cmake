@@ -1,21 +1,26 @@
 # The serial link: conversions, port names, and the line through a real serial port.
 ksr_add_test(tst_link_units
+  LABEL unit
   SOURCES unit/tst_link_units.cpp
   LIBS ksr_link
   TIMEOUT 30)
 
 ksr_add_test(tst_reader_link
+  LABEL e2e
   SOURCES e2e/tst_reader_link.cpp
   LIBS ksr_link ksr_simulator
-  TIMEOUT 90)
+  TIMEOUT 90
+  SERIAL)
 
 # Reading the reader's replies and writing the report: pure functions.
 ksr_add_test(tst_verification_reply
+  LABEL unit
   SOURCES unit/tst_verification_reply.cpp
   LIBS ksr_reader_ops
   TIMEOUT 30)
 
 ksr_add_test(tst_verification_judgement
+  LABEL unit
   SOURCES unit/tst_verification_judgement.cpp
-  LIBS ksr_reader_ops ksr_simulator
+  LIBS ksr_reader_ops ksr_reader_model
   TIMEOUT 30)

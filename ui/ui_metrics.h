@@ -11,6 +11,9 @@ public:
     explicit Twips(qreal logicalDpi) : dpi_(logicalDpi) {}
     int px(int twips) const;
     QRect rect(int left, int top, int width, int height) const;
+    QRect rect(const QRect& twips) const {
+        return rect(twips.left(), twips.top(), twips.width(), twips.height());
+    }
 
 private:
     qreal dpi_;
