@@ -2,7 +2,7 @@
 ksr_add_test(tst_decode_report
   LABEL unit
   SOURCES unit/tst_decode_report.cpp
-  LIBS ksr_decode ksr_reader_model
+  LIBS ksr_decode
   TIMEOUT 30)
 
 # The window against the simulated reader, through a real serial port.
@@ -11,3 +11,9 @@ ksr_add_test(tst_decode_window
   SOURCES e2e/tst_decode_window.cpp
   LIBS ksr_app ksr_simulator
   TIMEOUT 240)
+
+ksr_add_test(tst_decode_scan
+  LABEL unit
+  SOURCES unit/tst_decode_scan.cpp
+  LIBS ksr_decode
+  TIMEOUT 30)

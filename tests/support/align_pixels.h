@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/canvas.h"
+#include "ui/colours.h"
 #include "ui/ui_metrics.h"
 
 #include <QImage>
@@ -9,11 +10,6 @@
 
 // Reading the alignment window's canvases as the screen shows them.
 namespace align_pixels {
-
-inline const QColor kBlack(0, 0, 0);
-inline const QColor kWhite(255, 255, 255);
-inline const QColor kRed(255, 0, 0);
-inline const QColor kGreen(0, 255, 0);
 
 inline qreal pixelsPerTwip() {
     return Twips().px(14400) / 14400.0;

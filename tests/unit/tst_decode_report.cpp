@@ -1,5 +1,4 @@
 #include "decode/decode_report.h"
-#include "simulator/decode_reports.h"
 
 #include <QTest>
 #include <cmath>
@@ -99,32 +98,6 @@ private slots:
         QFETCH(double, percentage);
         QFETCH(double, white);
         QCOMPARE(whiteFraction(percentage), white);
-    }
-
-    // The simulated reader: which triggers of the first ten it answers.
-    void simulatedReaderAnswersAtItsRate_data() {
-        QTest::addColumn<int>("rate");
-        QTest::addColumn<QString>("answered");
-        QTest::newRow("all") << 100 << QStringLiteral("xxxxxxxxxx");
-        QTest::newRow("half") << 50 << QStringLiteral("x.x.x.x.x.");
-        QTest::newRow("a third") << 30 << QStringLiteral("x..x..x...");
-        QTest::newRow("silent") << 0 << QStringLiteral("..........");
-    }
-    void simulatedReaderAnswersAtItsRate() {
-        QFETCH(int, rate);
-        QFETCH(QString, answered);
-        DecodeReports reports;
-        reports.setRate(rate);
-        reports.setPercentage("42.5");
-        reports.setData("ABC");
-        QString seen;
-        for (int k = 0; k < 10; ++k) {
-            const QByteArray answer = reports.answer();
-            if (!answer.isNull())
-                QCOMPARE(answer, QByteArray("Ok:42.5% ABC\r"));
-            seen += answer.isNull() ? QLatin1Char('.') : QLatin1Char('x');
-        }
-        QCOMPARE(seen, answered);
     }
 };
 
