@@ -63,8 +63,6 @@ public:
     using Receiver = std::function<void()>;
     void setAlignReceiver(Receiver receiver) { alignReceiver_ = std::move(receiver); }
     void setDecodeReceiver(Receiver receiver) { decodeReceiver_ = std::move(receiver); }
-    const Receiver& alignReceiver() const { return alignReceiver_; }
-    const Receiver& decodeReceiver() const { return decodeReceiver_; }
     void setAlignRouting(bool on) { alignRouting_ = on; }
     void setDecodeRouting(bool on) { decodeRouting_ = on; }
     bool alignRouting() const { return alignRouting_; }

@@ -36,7 +36,6 @@ public:
     // Symlink to the device, replacing an existing symlink; removed on hangUp
     // and destruction.
     bool makeLink(const QString& linkPath, QString* error = nullptr);
-    QString linkPath() const { return m_linkPath; }
 
     ReaderModel& model() { return m_model; }
     const ReaderModel& model() const { return m_model; }
@@ -46,25 +45,22 @@ public:
 
     void setReplyDelayMs(int ms) { m_replyDelayMs = qMax(0, ms); }
     int replyDelayMs() const { return m_replyDelayMs; }
+    // A reply waits for its time or is still going out.
+    bool isReplying() const { return !m_pending.empty(); }
 
     // Faults; each takes effect from the next reply on.
     void setSilent(bool silent) { m_silent = silent; }
-    bool isSilent() const { return m_silent; }
     void setExtraDelayMs(int ms) { m_extraDelayMs = qMax(0, ms); }
-    int extraDelayMs() const { return m_extraDelayMs; }
     // Send only the first n characters of each reply; -1 sends all of it.
     void setCutAfter(int n) { m_cutAfter = n < 0 ? -1 : n; }
-    int cutAfter() const { return m_cutAfter; }
     // Send random bytes of the reply's length instead of the reply.
     void setNoise(bool noise) { m_noise = noise; }
-    bool isNoise() const { return m_noise; }
 
     // A device that ignores the baud rate: random bytes as fast as the pty takes them, until
     // `budget` bytes went out or stopFlood(). Bytes in `avoid` never appear. Replies still go
     // out in between. Ends with the pty (hangUp, restart).
     void startFlood(qint64 budget, const QByteArray& avoid = {});
     void stopFlood();
-    bool isFlooding() const { return m_floodNotifier != nullptr; }
     qint64 floodSent() const { return m_floodSent; }
 
 signals:

@@ -11,7 +11,7 @@ ksr_add_test(tst_main_window
   LIBS ksr_app ksr_simulator
   TIMEOUT 120)
 # Captions fit and nothing overlaps on scaled displays too.
-ksr_add_scaled_runs(tst_main_window FACTORS 1.5 2 FUNCTIONS controlsMatchTheLayoutTable)
+ksr_add_scaled_runs(tst_main_window FACTORS 1.5 2 FUNCTIONS controlsFollowTheLayoutTable)
 
 ksr_add_test(tst_verification
   LABEL e2e

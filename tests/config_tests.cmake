@@ -25,11 +25,6 @@ ksr_add_test(tst_config_operations
   SOURCES e2e/tst_config_operations.cpp
   LIBS ksr_app ksr_simulator
   TIMEOUT 120)
-if(TARGET tst_config_operations)
-  target_compile_definitions(tst_config_operations
-    PRIVATE KSR_READER_SIM_PATH="$<TARGET_FILE:ksr-reader-sim>")
-  add_dependencies(tst_config_operations ksr-reader-sim)
-endif()
 
 ksr_add_test(tst_identify_symbology
   LABEL e2e
@@ -42,4 +37,4 @@ ksr_add_test(tst_symbols_dialog
   SOURCES e2e/tst_symbols_dialog.cpp
   LIBS ksr_app ksr_simulator
   TIMEOUT 180)
-ksr_add_scaled_runs(tst_symbols_dialog FACTORS 1.5 2 FUNCTIONS controlsMatchTheLayoutTable)
+ksr_add_scaled_runs(tst_symbols_dialog FACTORS 1.5 2 FUNCTIONS controlsFollowTheLayoutTable)

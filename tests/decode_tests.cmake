@@ -2,7 +2,7 @@
 ksr_add_test(tst_decode_report
   LABEL unit
   SOURCES unit/tst_decode_report.cpp
-  LIBS ksr_decode ksr_reader_model
+  LIBS ksr_decode
   TIMEOUT 30)
 
 # The window against the simulated reader, through a real serial port.
@@ -12,4 +12,10 @@ ksr_add_test(tst_decode_window
   LIBS ksr_app ksr_simulator
   TIMEOUT 240)
 ksr_add_scaled_runs(tst_decode_window FACTORS 1.25 1.5 2
-  FUNCTIONS reportIsShown scaleAndCaptionsFit)
+  FUNCTIONS theReadersReportIsShownAsItCame scaleAndCaptionsFit)
+
+ksr_add_test(tst_decode_scan
+  LABEL unit
+  SOURCES unit/tst_decode_scan.cpp
+  LIBS ksr_decode
+  TIMEOUT 30)

@@ -20,7 +20,6 @@ public:
 
     int widthTwips() const { return widthTwips_; }
     int heightTwips() const { return heightTwips_; }
-    QColor background() const { return background_; }
 
     // Back to the background colour alone.
     void clear();

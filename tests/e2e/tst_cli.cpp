@@ -5,12 +5,14 @@
 #include "reader_ops/reader_state.h"
 #include "reader_ops/settings_report.h"
 #include "reader_ops/symbology_identification.h"
+#include "frames.h"
 #include "simulated_port.h"
 #include "simulator/reader_model.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTest>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -22,13 +24,6 @@
 namespace {
 constexpr int kRunMs = 30000;
 constexpr int kNobody = -1;
-
-QByteArray framed(const QStringList& codes) {
-    QByteArray bytes;
-    for (const QString& code : codes)
-        bytes += '\x1b' + code.toLatin1() + '\r';
-    return bytes;
-}
 
 // One simulated reader in its own process, reached through a symlink.
 class SimProcess {
@@ -178,7 +173,7 @@ private slots:
             << Bytes{QByteArray()} << QStringList{} << QStringList{s("add --yes (see --help)")};
         QTest::newRow("identify") << Options{{s("--barcode"), s("code128:Test-128")}} << kNobody
                                   << QStringList{s("identify"), s("COM1"), s("--no-prompt")} << 0
-                                  << Bytes{framed(identificationCommands()) + frames({"S7", "1Y"})}
+                                  << Bytes{frames(identificationCommands()) + frames({"S7", "1Y"})}
                                   << QStringList{s("Code 128   Test-128")} << QStringList{};
         // IATA reads from the bits of "IL 2 of 5", which stays on: it still shows on.
         QTest::newRow("symbologies, one on and one off")

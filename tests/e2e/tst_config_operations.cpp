@@ -1,19 +1,12 @@
 #include "align/frm_align.h"
-#include "loaded_on_com1.h"
+#include "main_window_rig.h"
+#include "modal_window.h"
 #include "protocol/settings_words.h"
 #include "reader_ops/permanent_save.h"
 #include "symbols/frm_symbols.h"
 
-#include <QProcess>
-
 namespace {
-const QByteArray kDefaultBatch = frames({"+5", "U4", "D0", "F0", "ST", "-K", "1R"});
-const QString kNoResponse = QStringLiteral("No Response from Barcode Reader on COM1");
-
-// Long enough for stray traffic to show, short against the operations' own waits.
-constexpr int kQuietMs = 300;
-
-// Counts the openings of a dialog, closing it again at once.
+// Counts the dialogs shown, and closes each at once.
 class OpeningCounter : public QObject {
 public:
     int count = 0;
@@ -26,6 +19,8 @@ public:
         return false;
     }
 };
+const QByteArray kDefaultBatch = frames({"+5", "U4", "D0", "F0", "ST", "-K", "1R"});
+const QString kNoResponse = QStringLiteral("No Response from Barcode Reader on COM1");
 } // namespace
 
 class ConfigOperationsTest : public QObject {
@@ -33,24 +28,17 @@ class ConfigOperationsTest : public QObject {
 private:
     std::unique_ptr<MainWindowRig> rig;
 
-    frmExec& loadOnCom1() { return loadedOnCom1(*rig); }
-    void expectNothingMoreThan(const QByteArray& bytes) {
-        QTRY_COMPARE(rig->com1->receivedBytes(), bytes);
-        QTest::qWait(kQuietMs);
-        QCOMPARE(rig->com1->receivedBytes(), bytes);
-    }
-
 private slots:
     void init() { rig = std::make_unique<MainWindowRig>(); }
     void cleanup() { rig.reset(); }
 
     void defaultsPutExactlyTheBatchOnTheLine() {
         rig->com1->model().setWord(9, 0x0000); // Code 39 off
-        frmExec& w = loadOnCom1();
+        frmExec& w = rig->loadOnCom1();
         const SettingsTable before = w.state().ReaderSettings;
         const QString status = w.lblCOMM->text();
         QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
-        expectNothingMoreThan(kDefaultBatch);
+        rig->expectSent(kDefaultBatch);
         QCOMPARE(kDefaultBatch.size(), 28);
         QVERIFY(rig->prompter.shown.isEmpty());
         // The reader is back to its standard words; the window still shows the last reading.
@@ -63,11 +51,11 @@ private slots:
         const qint64 ticks = w.link().ticks();
         w.cmdDefaults_Click();
         QCOMPARE(w.link().ticks(), ticks);
-        expectNothingMoreThan(kDefaultBatch);
+        rig->expectSent(kDefaultBatch);
     }
 
     void cancelledSaveSendsNothing() {
-        frmExec& w = loadOnCom1();
+        frmExec& w = rig->loadOnCom1();
         rig->prompter.answers = {PromptAnswer::Cancel};
         QTest::mouseClick(w.cmdSave, Qt::LeftButton);
         QCOMPARE(rig->prompter.shown.size(), 1);
@@ -78,11 +66,11 @@ private slots:
         QCOMPARE(confirm.text, QStringLiteral("This will save the current settings\r"
                                               "permanently as the power on defaults!\r"
                                               "Are you sure you want to do this?"));
-        expectNothingMoreThan({});
+        rig->expectSent({});
     }
 
     void confirmedSaveVerifiesWaitsAndSendsZ2Once() {
-        frmExec& w = loadOnCom1();
+        frmExec& w = rig->loadOnCom1();
         rig->com1->model().setWord(12, 0x0000); // Code 93 and more off, to be kept
         QHash<QByteArray, qint64> tickAt;
         connect(rig->com1.get(), &PtyReader::commandReceived, this,
@@ -91,7 +79,7 @@ private slots:
         QCOMPARE(rig->prompter.texts(),
                  (QStringList{saveConfirmationPrompt().text,
                               QStringLiteral("Settings are different from Default values")}));
-        expectNothingMoreThan(frames({"Z3", "Z2"}));
+        rig->expectSent(frames({"Z3", "Z2"}));
         // 11 ticks of verification, then 6 of settling.
         QVERIFY2(tickAt.value("Z2") - tickAt.value("Z3") >= 16,
                  qPrintable(QString::number(tickAt.value("Z2") - tickAt.value("Z3"))));
@@ -101,7 +89,7 @@ private slots:
     // The message of the failed verification, then the wait, in which clicks start nothing.
     void withNoReaderTheSaveStillEndsWithZ2() {
         rig->com1->setSilent(true);
-        frmExec& w = loadOnCom1();
+        frmExec& w = rig->loadOnCom1();
         bool setupShown = false;
         w.showSymbolsWindow = [&] { setupShown = true; };
         qint64 ticksAtMessage = -1;
@@ -129,7 +117,7 @@ private slots:
                  qPrintable(QString::number(ticksAtEnd - ticksAtMessage)));
         QVERIFY(clickedWhileBusy);
         QVERIFY(!setupShown);
-        expectNothingMoreThan(frames({"Z3", "Z2"}));
+        rig->expectSent(frames({"Z3", "Z2"}));
     }
 
     // A port that did not open: every operation says so once, naming the device and why, and
@@ -160,44 +148,6 @@ private slots:
         QCOMPARE(rig->prompter.shown[0].title, QStringLiteral("Warning"));
         QCOMPARE(openings.count, 0);
         QVERIFY(w.findChild<QPushButton*>(button)->isEnabled());
-    }
-
-    // The saved selection is still there after the simulated reader is switched off and on.
-    void savedSelectionSurvivesAPowerCycle() {
-        const QString defaults = rig->dir.filePath(QStringLiteral("power-on words"));
-        const QString link = rig->dir.filePath(QStringLiteral("reader"));
-        // Ready once it has printed its device.
-        const auto startReader = [&](QProcess& process) {
-            process.start(
-                QStringLiteral(KSR_READER_SIM_PATH),
-                {QStringLiteral("--defaults-file"), defaults, QStringLiteral("--link"), link});
-            return process.waitForStarted() && process.waitForReadyRead(30000);
-        };
-        QProcess reader;
-        QVERIFY(startReader(reader));
-        frmExec& w = rig->make(portsFor({{1, link}}));
-        w.Form_Load();
-        QVERIFY(rig->prompter.shown.isEmpty());
-
-        // Only Code 128 on, then saved.
-        frmSymbols& dialog = w.symbolsWindow();
-        QVERIFY(dialog.Form_Load());
-        for (QCheckBox* box : dialog.chkSymbols)
-            box->setChecked(box == dialog.chkSymbols[3]);
-        dialog.cmdOK->click();
-        QTest::mouseClick(w.cmdSave, Qt::LeftButton);
-        QTRY_VERIFY(QFile::exists(defaults));
-
-        reader.terminate();
-        QVERIFY(reader.waitForFinished());
-        QProcess again;
-        QVERIFY(startReader(again));
-        w.cboComPorts->setCurrentIndex(0);
-        emit w.cboComPorts->activated(0);
-        QCOMPARE(boxesFromSettings(w.state().ReaderSettings),
-                 (SymbologyBoxes{false, false, false, true, false, false, false, false}));
-        again.terminate();
-        again.waitForFinished();
     }
 };
 

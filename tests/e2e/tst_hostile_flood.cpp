@@ -1,13 +1,16 @@
 #include "align/frm_align.h"
 #include "decode/frm_decode.h"
-#include "loaded_on_com1.h"
+#include "main_window_rig.h"
 #include "modal_window.h"
+#include "tick_log.h"
 
 #include <QElapsedTimer>
 
 namespace {
 constexpr qint64 kFloodBudget = qint64(1) << 40; // stopped by the test, never by the budget
-constexpr int kWindowFloodMs = 1500;
+// A window is flooded for three of its ticks and 16 buffers' worth of bytes at least.
+constexpr int kWindowFloodTicks = 3;
+constexpr qint64 kWindowFloodBytes = 16 * ReaderLink::kReplyBufferCap;
 constexpr int kLong = 15000; // ms; a loaded machine may be slow, never fast
 // Far above the 10 ms the timer asks for; the real figures come from bench_flood_latency.
 constexpr qint64 kLatencyBoundMs = 500;
@@ -16,52 +19,28 @@ constexpr qint64 kPendingBound = 1024 * 1024;
 
 enum class Target { Verification, Identification, Align, Decode };
 
-struct FloodSeen {
+// While it lives, on a 10 ms timer: the longest stall of that timer, and the largest buffers.
+// Without their caps the buffers would grow by megabytes between two samples.
+struct FloodWatch {
     qint64 worstGapMs = 0;
     qsizetype reply = 0, align = 0, decode = 0;
     qint64 pending = 0;
-};
-
-// While it lives: the longest stall of a 10 ms timer, and the largest buffers, taken after
-// every receive event of the windows and on every tick.
-struct FloodWatch {
-    frmExec& w;
     QTimer timer;
     QElapsedTimer clock;
-    qint64 last = 0;
-    FloodSeen seen;
-    std::function<void()> alignReceiver = w.link().alignReceiver();
-    std::function<void()> decodeReceiver = w.link().decodeReceiver();
 
-    explicit FloodWatch(frmExec& window) : w(window) {
-        w.link().setAlignReceiver([this] {
-            alignReceiver();
-            sample();
-        });
-        w.link().setDecodeReceiver([this] {
-            decodeReceiver();
-            sample();
-        });
+    explicit FloodWatch(frmExec& w) {
         timer.setInterval(10);
         timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            const qint64 now = clock.elapsed();
-            seen.worstGapMs = qMax(seen.worstGapMs, now - last);
-            last = now;
-            sample();
+        QObject::connect(&timer, &QTimer::timeout, [this, &w, last = qint64(0)]() mutable {
+            worstGapMs = qMax(worstGapMs, clock.elapsed() - last);
+            last = clock.elapsed();
+            reply = qMax(reply, w.link().replyBuffer().size());
+            align = qMax(align, w.alignWindow().cycle.ReportText.size());
+            decode = qMax(decode, w.decodeWindow().scan.ReportText.size());
+            pending = qMax(pending, w.link().pendingInput());
         });
         clock.start();
         timer.start();
-    }
-    ~FloodWatch() {
-        w.link().setAlignReceiver(alignReceiver);
-        w.link().setDecodeReceiver(decodeReceiver);
-    }
-    void sample() {
-        seen.reply = qMax(seen.reply, w.link().replyBuffer().size());
-        seen.align = qMax(seen.align, w.alignWindow().cycle.ReportText.size());
-        seen.decode = qMax(seen.decode, w.decodeWindow().scan.ReportText.size());
-        seen.pending = qMax(seen.pending, w.link().pendingInput());
     }
 };
 } // namespace
@@ -86,22 +65,23 @@ private slots:
         QFETCH(Target, target);
         QFETCH(QByteArray, avoid);
         MainWindowRig rig;
-        frmExec& w = loadedOnCom1(rig);
+        frmExec& w = rig.loadOnCom1();
         QFile::remove(rig.reportPath());
         PtyReader& reader = *rig.com1;
         reader.setSilent(true); // nothing but the flood on the line
         reader.startFlood(kFloodBudget, avoid);
-        std::optional<FloodWatch> watch;
-        watch.emplace(w);
+        auto seen = std::make_unique<FloodWatch>(w);
 
-        const auto floodWhileShown = [&](QDialog& window, void (frmExec::*open)()) {
-            whileShown(
-                window, [&] { (w.*open)(); },
-                [&] {
-                    QElapsedTimer shown;
-                    shown.start();
-                    QTRY_VERIFY_WITH_TIMEOUT(shown.elapsed() > kWindowFloodMs, kLong);
-                });
+        const auto floodWhileShown = [&](QDialog& window, QTimer* timer, void (frmExec::*open)()) {
+            TickLog log(timer, {});
+            QVERIFY(whileModal([&] { (w.*open)(); },
+                               [&](QWidget*) {
+                                   QTRY_VERIFY_WITH_TIMEOUT(log.ticks >= kWindowFloodTicks &&
+                                                                reader.floodSent() >
+                                                                    kWindowFloodBytes,
+                                                            kLong);
+                               }));
+            QVERIFY(!window.isVisible());
         };
         switch (target) {
         case Target::Verification:
@@ -111,26 +91,24 @@ private slots:
             QTest::mouseClick(w.cmdSymbols, Qt::LeftButton);
             break;
         case Target::Align:
-            floodWhileShown(w.alignWindow(), &frmExec::cmdAlign_Click);
+            floodWhileShown(w.alignWindow(), w.alignWindow().Timer1, &frmExec::cmdAlign_Click);
             break;
         case Target::Decode:
-            floodWhileShown(w.decodeWindow(), &frmExec::cmdDecode_Click);
+            floodWhileShown(w.decodeWindow(), w.decodeWindow().Timer1, &frmExec::cmdDecode_Click);
             break;
         }
-        const FloodSeen seen = watch->seen;
-        watch.reset();
+        seen->timer.stop();
         reader.stopFlood();
         qInfo("flood: %lld bytes, worst gap %lld ms, reply %lld, align %lld, decode %lld, "
               "pending %lld",
-              reader.floodSent(), seen.worstGapMs, qint64(seen.reply), qint64(seen.align),
-              qint64(seen.decode), seen.pending);
-
+              reader.floodSent(), seen->worstGapMs, qint64(seen->reply), qint64(seen->align),
+              qint64(seen->decode), seen->pending);
         QVERIFY(reader.floodSent() > 4 * ReaderLink::kReplyBufferCap);
-        QVERIFY(seen.worstGapMs < kLatencyBoundMs);
-        QVERIFY(seen.reply <= ReaderLink::kReplyBufferCap);
-        QVERIFY(seen.align <= AlignCycle::kReportTextCap + kPendingBound);
-        QVERIFY(seen.decode <= DecodeScan::kReportTextCap);
-        QVERIFY(seen.pending < kPendingBound);
+        QVERIFY(seen->worstGapMs < kLatencyBoundMs);
+        QVERIFY(seen->reply <= ReaderLink::kReplyBufferCap);
+        QVERIFY(seen->align <= AlignCycle::kReportTextCap + kPendingBound);
+        QVERIFY(seen->decode <= DecodeScan::kReportTextCap);
+        QVERIFY(seen->pending < kPendingBound);
         QVERIFY(!QFile::exists(rig.reportPath()));
 
         reader.setSilent(false);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 // The program's environment with every display and platform choice taken away.

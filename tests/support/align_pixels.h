@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/canvas.h"
+#include "ui/colours.h"
 
 #include <QImage>
 #include <QList>
@@ -9,11 +10,6 @@
 // Reading the alignment window's canvases as the screen shows them, in device pixels. Places
 // are given in twips and found as the same fraction of the canvas at every display scale.
 namespace align_pixels {
-
-inline const QColor kBlack(0, 0, 0);
-inline const QColor kWhite(255, 255, 255);
-inline const QColor kRed(255, 0, 0);
-inline const QColor kGreen(0, 255, 0);
 
 // grab() has the canvas paint itself anew.
 inline QImage shownImage(Canvas* canvas) {

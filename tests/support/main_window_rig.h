@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/frm_exec.h"
+#include "frames.h"
 #include "scripted_prompter.h"
 #include "simulated_port.h"
 
@@ -28,6 +29,14 @@ struct MainWindowRig {
     frmExec& makeWithCom1AndCom3() {
         return make(portsFor({{1, com1->devicePath()}, {3, com3->devicePath()}}));
     }
+    // Loaded on COM1 alone, with the traffic and messages of its first verification forgotten.
+    frmExec& loadOnCom1() {
+        frmExec& w = make(portsFor({{1, com1->devicePath()}}));
+        w.Form_Load();
+        com1->clearReceived();
+        prompter.shown.clear();
+        return w;
+    }
 
     QByteArray report() const {
         QFile file(reportPath());
@@ -37,6 +46,13 @@ struct MainWindowRig {
         QFile file(reportPath());
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(text);
+    }
+    // Everything the program sent has reached COM1's reader, and nothing else follows for
+    // `quietMs`: long enough for a stray command of a window's timer to show.
+    void expectSent(const QByteArray& bytes, int quietMs = 150) const {
+        QTRY_COMPARE(com1->receivedBytes(), bytes);
+        QTest::qWait(quietMs);
+        QCOMPARE(com1->receivedBytes(), bytes);
     }
 };
 

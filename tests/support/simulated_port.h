@@ -4,7 +4,7 @@
 #include "simulator/pty_reader.h"
 
 #include <QByteArray>
-#include <QTest>
+#include <QStringList>
 #include <memory>
 
 // A simulated reader on its own pseudo-terminal, started for one test.
@@ -22,11 +22,4 @@ inline PortMap portsFor(std::initializer_list<std::pair<int, QString>> devices) 
     for (const auto& [port, device] : devices)
         ports.map(port, device);
     return ports;
-}
-
-inline QByteArray frames(std::initializer_list<const char*> codes) {
-    QByteArray bytes;
-    for (const char* code : codes)
-        bytes += QByteArray("\x1b") + code + '\r';
-    return bytes;
 }

@@ -1,9 +1,9 @@
 #include "align/frm_align.h"
 #include "align_pixels.h"
+#include "layout_check.h"
 #include "link/reader_link.h"
 #include "ui/ui_metrics.h"
 
-#include <QFontInfo>
 #include <QTest>
 
 namespace {
@@ -38,56 +38,9 @@ private slots:
         link.reset();
     }
 
-    void layoutMatchesTheTable() {
-        struct Row {
-            const char* name;
-            const char* className;
-            QString caption;
-            Qt::Alignment alignment;
-            int left, top, width, height;
-        };
-        const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignTop;
-        const Qt::Alignment left = Qt::AlignLeft | Qt::AlignTop;
-        const QList<Row> table = {
-            {"Picture1", "Canvas", {}, {}, 840, 480, 3132, 3132},
-            {"Picture2", "Canvas", {}, {}, 840, 4440, 3132, 372},
-            {"Picture3", "Canvas", {}, {}, 5160, 480, 372, 4932},
-            {"Label3", "QLabel", QStringLiteral("High"), centred, 1920, 120, 972, 252},
-            {"Label6", "QLabel", QStringLiteral("Left"), centred, 120, 1920, 612, 252},
-            {"Label5", "QLabel", QStringLiteral("Right"), centred, 4080, 1920, 732, 252},
-            {"Label4", "QLabel", QStringLiteral("Low"), centred, 2040, 3720, 732, 252},
-            {"Label1", "QLabel", QStringLiteral("Close"), left, 240, 4560, 612, 252},
-            {"Label2", "QLabel", QStringLiteral("Far"), left, 4080, 4560, 372, 252},
-            {"cmdQuit", "QPushButton", QStringLiteral("Exit"), {}, 3360, 5040, 1092, 372},
-        };
-        const Twips t;
-        frmAlign& w = *window;
-        QCOMPARE(w.windowTitle(), QStringLiteral("Align Reader"));
-        QCOMPARE(w.size(), QSize(t.px(5745), t.px(5610)));
-        for (const Row& row : table) {
-            auto* widget = w.findChild<QWidget*>(QLatin1String(row.name));
-            QVERIFY2(widget, row.name);
-            QCOMPARE(widget->metaObject()->className(), row.className);
-            QCOMPARE(widget->geometry(), t.rect(row.left, row.top, row.width, row.height));
-            if (auto* label = qobject_cast<QLabel*>(widget)) {
-                QCOMPARE(label->text(), row.caption);
-                QCOMPARE(label->alignment(), row.alignment);
-                QCOMPARE(label->font().pointSizeF(), 9.75);
-                QVERIFY(!label->font().bold());
-                QVERIFY2(label->fontMetrics().horizontalAdvance(row.caption) <= label->width(),
-                         row.name);
-            } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
-                QCOMPARE(button->text(), row.caption);
-            } else {
-                auto* canvas = qobject_cast<Canvas*>(widget);
-                QCOMPARE(canvas->widthTwips(), row.width);
-                QCOMPARE(canvas->heightTwips(), row.height);
-                QCOMPARE(canvas->background(), kWhite);
-            }
-        }
-        QCOMPARE(QFontInfo(w.Label3->font()).family(), QStringLiteral("Liberation Sans"));
-        QCOMPARE(w.Timer1->objectName(), QStringLiteral("Timer1"));
-        QVERIFY(!w.Timer1->isActive());
+    void layoutFollowsTheTable() {
+        checkLayout(*window, frmAlign::layout());
+        QVERIFY(!window->Timer1->isActive());
     }
 
     void eachShowingStartsBlankWithTheCrosshair() {
@@ -194,9 +147,13 @@ private slots:
         QCOMPARE(shown(w.Picture1, x - 250, y), cross ? kWhite : colour);
     }
 
-    void nothingFoundErasesTheMarker() {
+    // Each marker is painted over in white before the next; nothing found draws none.
+    void theNextMarkerErasesTheLast() {
         frmAlign& w = shownWindow();
+        w.PlotMarker(1.0f, 1.0f); // a red cross on the bottom-right corner, clipped
+        QCOMPARE(shown(w.Picture1, 3132 - 100, 3132 - 100), kRed);
         w.PlotMarker(0.5f, 0.5f);
+        QCOMPARE(shown(w.Picture1, 3132 - 100, 3132 - 100), kWhite);
         QCOMPARE(shown(w.Picture1, 1566 + 250, 1566), kGreen);
         w.PlotMarker(0, 0.7f);
         QCOMPARE(shown(w.Picture1, 1566 + 250, 1566), kWhite);
@@ -204,15 +161,6 @@ private slots:
         QCOMPARE(w.MarkerY, 0.7f * 3132);
         QVERIFY(w.MarkerOutside);
         QCOMPARE(shown(w.Picture1, 100, 0.7 * 3132 + 100), kWhite);
-    }
-
-    void markerPastTheEdgeIsClipped() {
-        frmAlign& w = shownWindow();
-        w.PlotMarker(1.0f, 1.0f); // a red cross on the bottom-right corner
-        QCOMPARE(shown(w.Picture1, 3132 - 100, 3132 - 100), kRed);
-        w.PlotMarker(0.5f, 0.5f);
-        QCOMPARE(shown(w.Picture1, 3132 - 100, 3132 - 100), kWhite);
-        QCOMPARE(shown(w.Picture1, 1566 - 250, 1566), kGreen);
     }
 
     void distanceBar_data() {
@@ -276,14 +224,6 @@ private slots:
         QCOMPARE(shown(w.Picture1, 1566 + 250, 1521), kWhite);
     }
 
-    void screenshot() {
-        const QByteArray target = qgetenv("KSR_ALIGN_SCREENSHOT");
-        if (target.isEmpty())
-            QSKIP("set KSR_ALIGN_SCREENSHOT to a PNG path to take one");
-        frmAlign& w = shownWindow();
-        w.ProcessReport(kWorkedBody);
-        QVERIFY(w.grab().save(QString::fromLocal8Bit(target)));
-    }
 };
 
 QTEST_MAIN(AlignDisplayTest)

@@ -22,8 +22,26 @@ QString bodyWithEdges(const QList<int>& edges) {
     return bodyOf(widths);
 }
 
+AlignmentMeasure measureEdges(const QList<int>& edges, bool sideLook = false) {
+    return measureReport(bodyWithEdges(edges), sideLook);
+}
+
 const QList<int> kWorkedWidths{500, 1000, 15500, 1000, 1000, 1000, 13358, 1000, 6902};
+
+// A centre element starting at `start`, `W` wide, between neighbours `L` and `R`.
+struct Centre {
+    int start, W, L, R;
+    bool found;
+};
+// A single black element at `start`, `width` wide.
+struct Mark {
+    int start, width;
+    bool startSide, endSide;
+};
 } // namespace
+
+Q_DECLARE_METATYPE(Centre)
+Q_DECLARE_METATYPE(Mark)
 
 class AlignReportTest : public QObject {
     Q_OBJECT
@@ -77,9 +95,7 @@ private slots:
     }
 
     void evenCountIgnoresTheLastField() {
-        QList<int> widths = kWorkedWidths;
-        widths << 0x7777;
-        const AlignmentMeasure m = measureReport(bodyOf(widths), false);
+        const AlignmentMeasure m = measureReport(bodyOf(kWorkedWidths + QList<int>{0x7777}), false);
         QCOMPARE(m.n, qint16(10));
         QCOMPARE(m.E[9], 45260);
         QCOMPARE(m.E[0], 4000);
@@ -99,50 +115,38 @@ private slots:
         QCOMPARE(m.E[102], 0);
     }
 
-    void bodiesWithoutAFieldFindNothing_data() {
-        QTest::addColumn<QString>("body");
-        QTest::newRow("one character") << QStringLiteral("\r");
-        QTest::newRow("two characters") << QStringLiteral("0\r");
-    }
     void bodiesWithoutAFieldFindNothing() {
-        QFETCH(QString, body);
-        const AlignmentMeasure m = measureReport(body, false);
-        QCOMPARE(m.n, qint16(0));
-        QVERIFY(std::all_of(m.E.begin(), m.E.end(), [](qint32 e) { return e == 0; }));
-        QCOMPARE(m.centreIndex, -1);
-        QVERIFY(m.balance == 0.0f && m.centrePosition == 0.0f);
-        QVERIFY(m.distanceFraction == -1.0f);
+        for (const QString& body : {QStringLiteral("\r"), QStringLiteral("0\r")}) {
+            const AlignmentMeasure m = measureReport(body, false);
+            QCOMPARE(m.n, qint16(0));
+            QVERIFY(std::all_of(m.E.begin(), m.E.end(), [](qint32 e) { return e == 0; }));
+            QCOMPARE(m.centreIndex, -1);
+            QVERIFY(m.balance == 0.0f && m.centrePosition == 0.0f);
+            QVERIFY(m.distanceFraction == -1.0f);
+        }
     }
 
-    // A centre element starting at `start`, `W` wide, between neighbours `L` and `R`.
     void centreElement_data() {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("W");
-        QTest::addColumn<int>("L");
-        QTest::addColumn<int>("R");
-        QTest::addColumn<bool>("found");
-        QTest::newRow("typical") << 22000 << 1000 << 1000 << 1000 << true;
-        QTest::newRow("starts on 0.4") << 18104 << 1000 << 1000 << 1000 << false;
-        QTest::newRow("just after 0.4") << 18105 << 1000 << 1000 << 1000 << true;
-        QTest::newRow("just before 0.6") << 27155 << 1000 << 1000 << 1000 << true;
-        QTest::newRow("starts on 0.6") << 27156 << 1000 << 1000 << 1000 << false;
-        QTest::newRow("width 724") << 22000 << 724 << 1000 << 1000 << false;
-        QTest::newRow("width 725") << 22000 << 725 << 1000 << 1000 << true;
-        QTest::newRow("width 1267") << 22000 << 1267 << 1000 << 1000 << true;
-        QTest::newRow("width 1268") << 22000 << 1268 << 1000 << 1000 << false;
-        QTest::newRow("neighbours 1629") << 22000 << 1000 << 800 << 829 << false;
-        QTest::newRow("neighbours 1630") << 22000 << 1000 << 800 << 830 << true;
-        QTest::newRow("neighbours 3303") << 22000 << 1000 << 1303 << 2000 << true;
-        QTest::newRow("neighbours 3304") << 22000 << 1000 << 1304 << 2000 << false;
+        QTest::addColumn<Centre>("centre");
+        QTest::newRow("typical") << Centre{22000, 1000, 1000, 1000, true};
+        QTest::newRow("starts on 0.4") << Centre{18104, 1000, 1000, 1000, false};
+        QTest::newRow("just after 0.4") << Centre{18105, 1000, 1000, 1000, true};
+        QTest::newRow("just before 0.6") << Centre{27155, 1000, 1000, 1000, true};
+        QTest::newRow("starts on 0.6") << Centre{27156, 1000, 1000, 1000, false};
+        QTest::newRow("width 724") << Centre{22000, 724, 1000, 1000, false};
+        QTest::newRow("width 725") << Centre{22000, 725, 1000, 1000, true};
+        QTest::newRow("width 1267") << Centre{22000, 1267, 1000, 1000, true};
+        QTest::newRow("width 1268") << Centre{22000, 1268, 1000, 1000, false};
+        QTest::newRow("neighbours 1629") << Centre{22000, 1000, 800, 829, false};
+        QTest::newRow("neighbours 1630") << Centre{22000, 1000, 800, 830, true};
+        QTest::newRow("neighbours 3303") << Centre{22000, 1000, 1303, 2000, true};
+        QTest::newRow("neighbours 3304") << Centre{22000, 1000, 1304, 2000, false};
     }
     void centreElement() {
-        QFETCH(int, start);
-        QFETCH(int, W);
-        QFETCH(int, L);
-        QFETCH(int, R);
-        QFETCH(bool, found);
-        const AlignmentMeasure m = measureReport(
-            bodyWithEdges({1000, start - L, start, start + W, start + W + R, 45260}), false);
+        QFETCH(Centre, centre);
+        const auto [start, W, L, R, found] = centre;
+        const AlignmentMeasure m =
+            measureEdges({1000, start - L, start, start + W, start + W + R, 45260});
         QCOMPARE(m.centreIndex, found ? 2 : -1);
         if (found)
             QVERIFY(m.balance == float(double(R) / (L + R)));
@@ -163,39 +167,30 @@ private slots:
     void centreCandidateOrder() {
         QFETCH(QList<int>, edges);
         QFETCH(int, centre);
-        QCOMPARE(measureReport(bodyWithEdges(edges), false).centreIndex, centre);
+        QCOMPARE(measureEdges(edges).centreIndex, centre);
     }
 
-    // A single black element at `start`, `width` wide.
     void sideMark_data() {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<bool>("startSide");
-        QTest::addColumn<bool>("endSide");
-        QTest::newRow("start side, before 0.32") << 14483 << 1000 << true << false;
-        QTest::newRow("start side, past 0.32") << 14484 << 1000 << false << false;
-        QTest::newRow("end side, on 0.64") << 28966 << 1000 << false << false;
-        QTest::newRow("end side, after 0.64") << 28967 << 1000 << false << true;
-        QTest::newRow("width 633") << 5000 << 633 << false << false;
-        QTest::newRow("width 634") << 5000 << 634 << true << false;
-        QTest::newRow("width 1267") << 40000 << 1267 << false << true;
-        QTest::newRow("width 1268") << 40000 << 1268 << false << false;
+        QTest::addColumn<Mark>("mark");
+        QTest::newRow("start side, before 0.32") << Mark{14483, 1000, true, false};
+        QTest::newRow("start side, past 0.32") << Mark{14484, 1000, false, false};
+        QTest::newRow("end side, on 0.64") << Mark{28966, 1000, false, false};
+        QTest::newRow("end side, after 0.64") << Mark{28967, 1000, false, true};
+        QTest::newRow("width 633") << Mark{5000, 633, false, false};
+        QTest::newRow("width 634") << Mark{5000, 634, true, false};
+        QTest::newRow("width 1267") << Mark{40000, 1267, false, true};
+        QTest::newRow("width 1268") << Mark{40000, 1268, false, false};
     }
     void sideMark() {
-        QFETCH(int, start);
-        QFETCH(int, width);
-        QFETCH(bool, startSide);
-        QFETCH(bool, endSide);
-        const AlignmentMeasure m =
-            measureReport(bodyWithEdges({1000, start, start + width, 45260}), false);
-        QCOMPARE(m.startMarkIndex, startSide ? 1 : -1);
-        QCOMPARE(m.endMarkIndex, endSide ? 1 : -1);
+        QFETCH(Mark, mark);
+        const AlignmentMeasure m = measureEdges({1000, mark.start, mark.start + mark.width, 45260});
+        QCOMPARE(m.startMarkIndex, mark.startSide ? 1 : -1);
+        QCOMPARE(m.endMarkIndex, mark.endSide ? 1 : -1);
     }
 
     void markCandidatesTakeTheLowestIndex() {
-        const AlignmentMeasure m = measureReport(
-            bodyWithEdges({1000, 2000, 3000, 5000, 6000, 30000, 31000, 40000, 41000, 45260}),
-            false);
+        const AlignmentMeasure m =
+            measureEdges({1000, 2000, 3000, 5000, 6000, 30000, 31000, 40000, 41000, 45260});
         QCOMPARE(m.startMarkIndex, 1); // nearest the start of the scan
         QCOMPARE(m.endMarkIndex, 5);   // nearest the middle
         QCOMPARE(m.LM, 2500);
@@ -204,8 +199,8 @@ private slots:
 
     void middlesRoundHalvesToEven() {
         // Centre 20000..21001 and start mark 3001..4002: both middles end in .5.
-        const AlignmentMeasure m = measureReport(
-            bodyWithEdges({1000, 3001, 4002, 19000, 20000, 21001, 22000, 45260}), false);
+        const AlignmentMeasure m =
+            measureEdges({1000, 3001, 4002, 19000, 20000, 21001, 22000, 45260});
         QCOMPARE(m.C, 20500);
         QCOMPARE(m.LM, 3502);
         QVERIFY(m.D == 16998.0f); // C - LM
@@ -228,12 +223,9 @@ private slots:
     void spacing() {
         QFETCH(QList<int>, edges);
         QFETCH(float, D);
-        const AlignmentMeasure m = measureReport(bodyWithEdges(edges), false);
+        const AlignmentMeasure m = measureEdges(edges);
         QVERIFY2(m.D == D, qPrintable(QString::number(double(m.D))));
-        if (D == 0.0f)
-            QVERIFY(m.distanceFraction == -1.0f);
-        else
-            QVERIFY(m.distanceFraction > 0.0f);
+        QVERIFY(D == 0.0f ? m.distanceFraction == -1.0f : m.distanceFraction > 0.0f);
     }
 
     void distanceFraction_data() {
@@ -252,16 +244,14 @@ private slots:
         QFETCH(int, markStart);
         QFETCH(bool, sideLook);
         QFETCH(float, fraction);
-        const AlignmentMeasure m = measureReport(
-            bodyWithEdges({500, markStart, markStart + 1000, 21000, 22000, 23000, 24000, 45260}),
-            sideLook);
+        const AlignmentMeasure m = measureEdges(
+            {500, markStart, markStart + 1000, 21000, 22000, 23000, 24000, 45260}, sideLook);
         QVERIFY2(m.distanceFraction == fraction, qPrintable(QString::number(m.distanceFraction)));
     }
 
     void centrePositionIsClampedToOne() {
         // (27000 + 28000 - 45260) / 18104 + 0.5 is above 1.
-        const AlignmentMeasure m =
-            measureReport(bodyWithEdges({1000, 26000, 27000, 28000, 29000, 45260}), false);
+        const AlignmentMeasure m = measureEdges({1000, 26000, 27000, 28000, 29000, 45260});
         QCOMPARE(m.centreIndex, 2);
         QVERIFY(m.centrePosition == 1.0f);
     }

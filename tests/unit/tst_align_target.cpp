@@ -12,7 +12,15 @@ QString bodyOf(const QByteArray& report) {
     QString body = QString::fromLatin1(report.mid(start + 1, end - start - 2));
     return body + QLatin1Char('\r');
 }
+
+// Where the target stands, and what surrounds it.
+struct Placement {
+    double position, tilt, distance;
+    int clutter, noise;
+};
 } // namespace
+
+Q_DECLARE_METATYPE(Placement)
 
 class AlignTargetTest : public QObject {
     Q_OBJECT
@@ -31,25 +39,18 @@ private slots:
     }
 
     void measuresAsModelled_data() {
-        QTest::addColumn<double>("position");
-        QTest::addColumn<double>("tilt");
-        QTest::addColumn<double>("distance");
-        QTest::addColumn<int>("clutter");
-        QTest::addColumn<int>("noise");
-        QTest::newRow("level in the middle") << 22630.0 << 0.0 << 1.0 << 0 << 0;
-        QTest::newRow("tilted and high") << 20500.0 << 0.3 << 1.0 << 0 << 0;
-        QTest::newRow("tilted the other way, low") << 24500.0 << -0.25 << 1.0 << 0 << 0;
-        QTest::newRow("farther") << 22630.0 << 0.0 << 1.05 << 0 << 0;
-        QTest::newRow("nearer") << 22630.0 << 0.0 << 0.97 << 0 << 0;
-        QTest::newRow("among 46 bars: 101 fields") << 21500.0 << 0.1 << 1.02 << 46 << 0;
-        QTest::newRow("noisy among bars") << 23000.0 << -0.1 << 0.99 << 20 << 15;
+        QTest::addColumn<Placement>("placement");
+        QTest::newRow("level in the middle") << Placement{22630, 0, 1, 0, 0};
+        QTest::newRow("tilted and high") << Placement{20500, 0.3, 1, 0, 0};
+        QTest::newRow("tilted the other way, low") << Placement{24500, -0.25, 1, 0, 0};
+        QTest::newRow("farther") << Placement{22630, 0, 1.05, 0, 0};
+        QTest::newRow("nearer") << Placement{22630, 0, 0.97, 0, 0};
+        QTest::newRow("among 46 bars: 101 fields") << Placement{21500, 0.1, 1.02, 46, 0};
+        QTest::newRow("noisy among bars") << Placement{23000, -0.1, 0.99, 20, 15};
     }
     void measuresAsModelled() {
-        QFETCH(double, position);
-        QFETCH(double, tilt);
-        QFETCH(double, distance);
-        QFETCH(int, clutter);
-        QFETCH(int, noise);
+        QFETCH(Placement, placement);
+        const auto [position, tilt, distance, clutter, noise] = placement;
         AlignmentTarget target;
         target.setPosition(position);
         target.setTilt(tilt);
@@ -68,21 +69,6 @@ private slots:
         const double f = qBound(0.0, (16429.38 - spacing) / 2715.6 + 0.5, 1.0);
         QVERIFY2(std::abs(m.distanceFraction - f) < tolerance + 0.02,
                  qPrintable(QString::number(m.distanceFraction)));
-    }
-
-    void driftMovesTheTargetSlowly() {
-        AlignmentTarget target;
-        const QByteArray still = target.report();
-        QCOMPARE(target.report(), still);
-        target.setDrift(true);
-        QList<AlignmentMeasure> measures;
-        for (int k = 0; k < 60; ++k)
-            measures << measureReport(bodyOf(target.report()), false);
-        QVERIFY(measures.first().centrePosition != measures.last().centrePosition);
-        for (qsizetype k = 1; k < measures.size(); ++k) {
-            QVERIFY(measures[k].centreIndex > 0);
-            QVERIFY(std::abs(measures[k].centrePosition - measures[k - 1].centrePosition) < 0.02f);
-        }
     }
 };
 

@@ -1,6 +1,4 @@
 #include "decode/decode_report.h"
-#include "decode/decode_scan.h"
-#include "simulator/decode_reports.h"
 
 #include <QTest>
 #include <cmath>
@@ -100,64 +98,6 @@ private slots:
         QFETCH(double, percentage);
         QFETCH(double, white);
         QCOMPARE(whiteFraction(percentage), white);
-    }
-
-    // The simulated reader: which triggers of the first ten it answers.
-    void simulatedReaderAnswersAtItsRate_data() {
-        QTest::addColumn<int>("rate");
-        QTest::addColumn<QString>("answered");
-        QTest::newRow("all") << 100 << QStringLiteral("xxxxxxxxxx");
-        QTest::newRow("half") << 50 << QStringLiteral("x.x.x.x.x.");
-        QTest::newRow("a third") << 30 << QStringLiteral("x..x..x...");
-        QTest::newRow("silent") << 0 << QStringLiteral("..........");
-    }
-    void simulatedReaderAnswersAtItsRate() {
-        QFETCH(int, rate);
-        QFETCH(QString, answered);
-        DecodeReports reports;
-        reports.setRate(rate);
-        reports.setPercentage("42.5");
-        reports.setData("ABC");
-        QString seen;
-        for (int k = 0; k < 10; ++k) {
-            const QByteArray answer = reports.answer();
-            if (!answer.isNull())
-                QCOMPARE(answer, QByteArray("Ok:42.5% ABC\r"));
-            seen += answer.isNull() ? QLatin1Char('.') : QLatin1Char('x');
-        }
-        QCOMPARE(seen, answered);
-    }
-
-    // Silence is a trigger unanswered for the whole time-out, told once until a report comes.
-    // Neither a count carried over from the last showing nor the wait after a report (a
-    // reader may report once per trigger) counts.
-    void silenceIsAnUnansweredTrigger() {
-        using Step = DecodeScan::Step;
-        DecodeScan scan;
-        scan.ScanTickCount = DecodeScan::kTimeoutTicks + 1; // left by the last showing
-        scan.expectReports();
-        scan.arm(); // the opening's trigger
-        QList<Step> steps;
-        const auto run = [&](int ticks) {
-            steps.clear();
-            for (int k = 0; k < ticks; ++k)
-                steps << scan.tick().step;
-        };
-        run(2);
-        QCOMPARE(steps, (QList<Step>{Step::None, Step::Trigger}));
-        run(26);
-        QCOMPARE(steps.count(Step::NoReports), 1);
-        QCOMPARE(steps.last(), Step::NoReports);
-        run(60);
-        QCOMPARE(steps.count(Step::NoReports), 0);
-        QVERIFY(!scan.lineLost());
-
-        scan.receive("Ok:5% 1\r");
-        run(30); // evaluated, then a whole time-out without a trigger
-        QCOMPARE(steps.count(Step::Evaluate), 1);
-        QCOMPARE(steps.count(Step::NoReports), 0);
-        QVERIFY(!scan.noReports);
-        QVERIFY(scan.lineLost());
     }
 };
 

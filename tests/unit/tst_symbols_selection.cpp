@@ -16,8 +16,7 @@ using Entries = QList<std::pair<int, qint32>>;
 Q_DECLARE_METATYPE(SymbologyBoxes)
 Q_DECLARE_METATYPE(Entries)
 
-// The dialog's reading of the settings words, and what "OK" sends; the dialog's own test
-// covers the selections its edge cases name.
+// The dialog's reading of the settings words, and what "OK" sends.
 class SymbolsSelectionTest : public QObject {
     Q_OBJECT
 private slots:
@@ -56,7 +55,16 @@ private slots:
     void okSendsTheCompleteSelection_data() {
         QTest::addColumn<SymbologyBoxes>("ticked");
         QTest::addColumn<QStringList>("commands");
+        QTest::newRow("nothing ticked") << only({}) << codes({"B0"});
         QTest::newRow("only Codabar") << only({Codabar}) << codes({"B0", "A3"});
+        QTest::newRow("only Code 93: no first-position code")
+            << only({Code93}) << codes({"B0", "B5"});
+        QTest::newRow("IL 2 of 5 and UPC, EAN")
+            << only({IL2of5, UpcEan}) << codes({"B0", "J7", "R8", "R1", "R4"});
+        QTest::newRow("Code 93 and IATA") << only({Code93, Iata}) << codes({"B0", "B5", "A4"});
+        QTest::newRow("everything")
+            << kAllBoxes
+            << codes({"B0", "A2", "B3", "R7", "R8", "B6", "R1", "R4", "B7", "B5", "B4"});
         QTest::newRow("only UPC, EAN") << only({UpcEan}) << codes({"B0", "J1", "R4"});
         QTest::newRow("MSI/Plessy and IATA") << only({Msi, Iata}) << codes({"B0", "A7", "B4"});
         QTest::newRow("UPC, EAN after a first position")

@@ -8,7 +8,7 @@ const QString kFirmware = QString::fromLatin1(kExpectedFirmware);
 const QString kInvalid = QStringLiteral("Invalid Response from Barcode Reader");
 const QString kDifferent = QStringLiteral("Settings are different from Default values");
 
-enum class Reply { Standard, TwoWordsDiffer, OtherFirmware, NoMarker, MarkerOnly, NoBlock };
+enum class Reply { Standard, TwoWordsDiffer, NoMarker, MarkerOnly, NoBlock };
 
 QString replyFor(Reply kind) {
     ReaderModel reader;
@@ -18,9 +18,6 @@ QString replyFor(Reply kind) {
     case Reply::TwoWordsDiffer:
         reader.setWord(5, 0x1234);
         reader.setWord(38, 0x0000);
-        break;
-    case Reply::OtherFirmware:
-        reader.setFirmware(" kwmr5817");
         break;
     case Reply::NoMarker:
         return QString::fromLatin1(reader.z3Reply().replace("Ver.", "ver."));
@@ -48,15 +45,10 @@ private slots:
         QTest::addColumn<QStringList>("warnings");
         QTest::addColumn<bool>("online");
         QTest::addColumn<QString>("firmware"); // null: none read
-        const QString firmwareWarning =
-            QStringLiteral("Firmware version is  kwmr5817\rExpecting  KWMR5817");
         QTest::newRow("standard reader") << Reply::Standard << VerificationOutcome::SettingsRead
                                          << QStringList{} << true << kFirmware;
         QTest::newRow("words differ") << Reply::TwoWordsDiffer << VerificationOutcome::SettingsRead
                                       << QStringList{kDifferent} << true << kFirmware;
-        QTest::newRow("firmware differs")
-            << Reply::OtherFirmware << VerificationOutcome::SettingsRead
-            << QStringList{firmwareWarning} << true << QStringLiteral(" kwmr5817");
         QTest::newRow("no marker")
             << Reply::NoMarker << VerificationOutcome::NoResponse
             << QStringList{QStringLiteral("No Response from Barcode Reader on COM3")} << false
@@ -81,6 +73,27 @@ private slots:
         QCOMPARE(j.firmware.value_or(QString()), firmware);
         QCOMPARE(j.writesReport(), outcome == VerificationOutcome::SettingsRead);
         QCOMPARE(j.firmwareMatches, firmware == kFirmware);
+        for (const VerificationStep& step : j.steps)
+            QVERIFY(step.details.isEmpty() || step.text == kDifferent);
+    }
+
+    void firmwareMustMatchExactly_data() {
+        QTest::addColumn<QByteArray>("firmware");
+        QTest::newRow("no leading blank") << QByteArray("KWMR5817 ");
+        QTest::newRow("lower case") << QByteArray(" kwmr5817");
+        QTest::newRow("other version") << QByteArray(" KWMR5818");
+    }
+    void firmwareMustMatchExactly() {
+        QFETCH(QByteArray, firmware);
+        ReaderModel reader;
+        reader.setFirmware(firmware);
+        const VerificationJudgement j =
+            judgeVerification(QString::fromLatin1(reader.z3Reply()), expectedTable(), kFirmware, 1);
+        const QString shown = QString::fromLatin1(firmware);
+        QCOMPARE(j.warnings(), QStringList{QStringLiteral("Firmware version is ") + shown +
+                                           QStringLiteral("\rExpecting  KWMR5817")});
+        QCOMPARE(j.firmware, std::optional<QString>(shown));
+        QVERIFY(j.online() && j.writesReport());
     }
 
     void listsEachDifferingWord() {
@@ -89,6 +102,9 @@ private slots:
         const QList<WordDifference> expected = {{5, 0x440D, 0x1234}, {38, 0xFFD7, 0x0000}};
         QCOMPARE(j.differences, expected);
         QCOMPARE(j.settings->at(5), 0x1234);
+        // "Show Details..." lists them; the other warnings carry everything in their text.
+        QCOMPARE(j.steps[0].details, QStringLiteral("Word 5: expected 440D, read 1234\r"
+                                                    "Word 38: expected FFD7, read 0000"));
     }
 
     void anIncompleteBlockGoesOfflineBeforeTheFirmwareWarning() {

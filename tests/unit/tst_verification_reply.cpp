@@ -1,53 +1,43 @@
 #include "protocol/settings_words.h"
-#include "reader_ops/settings_report.h"
 #include "reader_ops/verification_reply.h"
+#include "reply_builder.h"
 
 #include <QTest>
+#include <tuple>
 
 namespace {
-// A reply with "XSW" at 1-based position q, holding `count` words: word k is 0xA000 + k,
-// written at exactly the positions the reader uses; every other character is a dot. The
-// firmware line follows the block, so that q can be small.
-QString replyWithBlockAt(int q, int count = 39, bool lowerCase = false) {
-    QString text = QString(q - 1, QChar(u'.')) + QStringLiteral("XSW");
-    for (int k = 0; k < count; ++k) {
-        const int position = q + 7 + 5 * k + 7 * (k / 10); // 1-based
-        text = text.leftJustified(position - 1, QChar(u'.'));
-        const QString field = QStringLiteral("%1").arg(0xA000 + k, 4, 16, QChar(u'0'));
-        text += lowerCase ? field.toLower() : field.toUpper();
-    }
-    return text;
+// Word k is 0xA000 + k: every word differs, none is zero.
+SettingsWords distinctWords() {
+    SettingsWords words{};
+    for (int k = 0; k < kSettingsWordCount; ++k)
+        words[k] = quint16(0xA000 + k);
+    return words;
 }
-
-QString withFirmwareLine(const QString& text) {
-    return text + QStringLiteral("\r\nVer. 5 KWMR5817\r\n");
-}
+const SettingsWords kWords = distinctWords();
 } // namespace
 
 class VerificationReplyTest : public QObject {
     Q_OBJECT
 private slots:
-    void identifierIsNineCharactersAfterTheMarker() {
-        const auto reply = parseVerificationReply(QStringLiteral("xxVer.05 KWMR5817\rXSW"));
-        QVERIFY(reply.hasVersion);
-        QCOMPARE(reply.firmware, QStringLiteral(" KWMR5817"));
-    }
-
-    void markerIsCaseSensitive() {
-        QVERIFY(!parseVerificationReply(QStringLiteral("ver.05 KWMR5817")).hasVersion);
-        QVERIFY(!parseVerificationReply(QStringLiteral("VER.05 KWMR5817")).hasVersion);
-        QVERIFY(!parseVerificationReply(QString()).hasVersion);
-    }
-
-    void shortIdentifierFields() {
-        // Fewer than ten characters: the field runs to the end, less its last character.
-        QCOMPARE(parseVerificationReply(QStringLiteral("Ver.05 KW")).firmware,
-                 QStringLiteral(" K"));
-        QCOMPARE(parseVerificationReply(QStringLiteral("Ver.05 ")).firmware, QString());
-        QVERIFY(!parseVerificationReply(QStringLiteral("Ver.05 ")).identifierCut);
-        // Two characters or fewer after the marker: no identifier field at all.
-        QVERIFY(parseVerificationReply(QStringLiteral("Ver.05")).identifierCut);
-        QVERIFY(parseVerificationReply(QStringLiteral("Ver.")).identifierCut);
+    // The identifier: the ten characters from the sixth after "Ver." (case-sensitive), less
+    // the last; fewer at the end of the reply; none at all with two or fewer after the marker.
+    void identifierField() {
+        const auto parsed = [](const char* reply) {
+            const VerificationReply r = parseVerificationReply(QString::fromLatin1(reply));
+            return std::tuple(r.hasVersion, r.firmware, r.identifierCut);
+        };
+        const auto id = [](const char* firmware, bool cut = false) {
+            return std::tuple(true, QString::fromLatin1(firmware), cut);
+        };
+        const auto none = std::tuple(false, QString(), false);
+        QCOMPARE(parsed("xxVer.05 KWMR5817\rXSW"), id(" KWMR5817"));
+        QCOMPARE(parsed("ver.05 KWMR5817"), none);
+        QCOMPARE(parsed("VER.05 KWMR5817"), none);
+        QCOMPARE(parsed(""), none);
+        QCOMPARE(parsed("Ver.05 KW"), id(" K"));
+        QCOMPARE(parsed("Ver.05 "), id(""));
+        QCOMPARE(parsed("Ver.05"), id("", true));
+        QCOMPARE(parsed("Ver."), id("", true));
     }
 
     void blockPositionRule_data() {
@@ -60,7 +50,7 @@ private slots:
     void blockPositionRule() {
         QFETCH(int, q);
         QFETCH(bool, valid);
-        const auto reply = parseVerificationReply(withFirmwareLine(replyWithBlockAt(q)));
+        const auto reply = parseVerificationReply(z3ReplyWithBlockAt(q, kWords));
         QVERIFY(reply.hasVersion);
         QCOMPARE(reply.block == VerificationReply::Block::Valid, valid);
         if (!valid) {
@@ -73,58 +63,41 @@ private slots:
 
     void fieldsAtPosition30() {
         // Word 0 at 37-40, 1 at 42-45, 9 at 82-85, 10 at 94-97, 38 at 248-251.
-        const QString text = replyWithBlockAt(30);
+        const QString text = z3ReplyWithBlockAt(30, kWords);
         QCOMPARE(text.mid(36, 4), QStringLiteral("A000"));
         QCOMPARE(text.mid(41, 4), QStringLiteral("A001"));
         QCOMPARE(text.mid(81, 4), QStringLiteral("A009"));
         QCOMPARE(text.mid(93, 4), QStringLiteral("A00A"));
         QCOMPARE(text.mid(247, 4), QStringLiteral("A026"));
-        QCOMPARE(parseVerificationReply(withFirmwareLine(text)).words[38], 0xA026);
+        QCOMPARE(parseVerificationReply(text).words[38], 0xA026);
     }
 
     void lowerCaseDigitsGiveTheSameWords() {
-        const auto upper = parseVerificationReply(withFirmwareLine(replyWithBlockAt(20)));
-        const auto lower = parseVerificationReply(withFirmwareLine(replyWithBlockAt(20, 39, true)));
+        const auto upper = parseVerificationReply(z3ReplyWithBlockAt(20, kWords));
+        const auto lower = parseVerificationReply(z3ReplyWithBlockAt(20, kWords, 39, true));
         QCOMPARE(lower.block, VerificationReply::Block::Valid);
         QCOMPARE(lower.words, upper.words);
     }
 
     void blockIsAllOrNothing() {
         // The last character of word 38 missing: nothing of the block counts.
-        QString text = QStringLiteral("Ver. 5 KWMR5817\r\n") + replyWithBlockAt(1);
+        QString text = QStringLiteral("Ver. 5 KWMR5817\r\n") + settingsBlockAt(1, kWords);
         QCOMPARE(parseVerificationReply(text).block, VerificationReply::Block::Valid);
         text.chop(1);
         QCOMPARE(parseVerificationReply(text).block, VerificationReply::Block::Cut);
-        QCOMPARE(parseVerificationReply(withFirmwareLine(replyWithBlockAt(20, 12))).block,
+        QCOMPARE(parseVerificationReply(z3ReplyWithBlockAt(20, kWords, 12)).block,
                  VerificationReply::Block::Cut);
         QCOMPARE(parseVerificationReply(QStringLiteral("Ver.05 KWMR5817\r")).block,
                  VerificationReply::Block::Missing);
     }
 
     void nonHexCharactersInsideABlockConvertAsFarAsTheyGo() {
-        QString text = replyWithBlockAt(20);
+        QString text = z3ReplyWithBlockAt(20, kWords);
         const int word3 = 20 + 7 + 15 - 1; // 0-based
         text.replace(word3, 4, QStringLiteral("1G2 "));
-        const auto reply = parseVerificationReply(withFirmwareLine(text));
+        const auto reply = parseVerificationReply(text);
         QCOMPARE(reply.block, VerificationReply::Block::Valid);
         QCOMPARE(reply.words[3], 1);
-    }
-
-    void reportIsUpperHexWithoutLeadingZeros() {
-        SettingsTable table{};
-        for (int k = 0; k < 39; ++k)
-            table[k] = kDefaultSettingsWords[k];
-        const QByteArray text = settingsReportText(table);
-        const QList<QByteArray> lines = text.split('\n');
-        QCOMPARE(lines.size(), 40); // 39 lines, each ended by CR LF
-        QVERIFY(lines.last().isEmpty());
-        QCOMPARE(lines[0], QByteArray("474A\r"));
-        QCOMPARE(lines[8], QByteArray("19\r"));
-        QCOMPARE(lines[18], QByteArray("0\r"));
-        QCOMPARE(lines[24], QByteArray("33F\r"));
-        QCOMPARE(lines[38], QByteArray("FFD7\r"));
-        QVERIFY(!text.contains("\n\n"));
-        QCOMPARE(text.count("\r\n"), 39);
     }
 };
 
