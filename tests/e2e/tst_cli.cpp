@@ -1,21 +1,21 @@
 // The commands without a window, run as a user runs them: the built ksr-utility, no display and
 // no Qt platform in its environment, against ksr-reader-sim processes on pseudo-terminals.
+#include "frames.h"
 #include "link/reader_link.h"
 #include "reader_ops/default_config.h"
 #include "reader_ops/reader_state.h"
 #include "reader_ops/settings_report.h"
 #include "reader_ops/symbology_identification.h"
-#include "frames.h"
 #include "simulated_port.h"
 #include "simulator/reader_model.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTest>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <csignal>
 #include <memory>

@@ -223,7 +223,6 @@ private slots:
         QCOMPARE(shown(w.Picture2, 1566.44, 186), kWhite);
         QCOMPARE(shown(w.Picture1, 1566 + 250, 1521), kWhite);
     }
-
 };
 
 QTEST_MAIN(AlignDisplayTest)
