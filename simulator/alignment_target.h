@@ -31,13 +31,11 @@ public:
     double distance() const { return distance_; }
     // Narrow bars spread before, between and after the features.
     void setClutterBars(int count) { clutterBars_ = qMax(0, count); }
-    int clutterBars() const { return clutterBars_; }
     // Each edge of every report moves by a random amount up to this many counts.
     void setNoise(int counts) { noise_ = qMax(0, counts); }
     int noise() const { return noise_; }
     // Position, tilt and distance wander slowly, one small step per report.
     void setDrift(bool drift) { drift_ = drift; }
-    bool drifts() const { return drift_; }
 
     // Element widths of the scan as it stands, without noise.
     QList<qint32> widths() const;

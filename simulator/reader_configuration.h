@@ -30,7 +30,6 @@ public:
     // Barcodes in front of the reader, read in turn, one for each "S7"; none: nothing to read.
     void setPresentedBarcodes(const QList<PresentedBarcode>& barcodes);
     void presentBarcode(const PresentedBarcode& barcode) { setPresentedBarcodes({barcode}); }
-    const QList<PresentedBarcode>& presentedBarcodes() const { return barcodes_; }
 
     // Off and on again: the power-on words come back and the identification set-up is gone.
     void powerCycle(SettingsWords& words);
