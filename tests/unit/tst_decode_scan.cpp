@@ -69,9 +69,9 @@ private slots:
         QFETCH(int, countAtClose);
         QFETCH(int, firstTrigger);
         DecodeScan scan;
-        scan.tick();
-        while (scan.ScanTickCount < countAtClose)
+        for (int k = 0; k <= countAtClose && scan.ScanTickCount < countAtClose; ++k)
             scan.tick();
+        QCOMPARE(scan.ScanTickCount, countAtClose);
         scan.receive("Ok:");
         scan.disarm();
         QCOMPARE(scan.ScanState, qint16(DecodeScan::Idle));
