@@ -3,6 +3,7 @@
 #include "link/reader_link.h"
 #include "reader_ops/settings_report.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 class CommandLineTest : public QObject {
@@ -145,9 +146,14 @@ private slots:
         QCOMPARE(help.exitCode, 0);
         for (const QString& part :
              {QStringLiteral("--list-ports"), QStringLiteral("verify PORT..."),
-              QStringLiteral("Exit status:"), QStringLiteral("--json"),
-              defaultSettingsReportPath()})
+              QStringLiteral("Exit status:"), QStringLiteral("--json")})
             QVERIFY2(help.message.contains(part), qPrintable(part));
+        // A long home folder wraps the path over lines.
+        const auto unwrapped = [](QString text) {
+            return text.remove(QRegularExpression(QStringLiteral("\\s")));
+        };
+        QVERIFY2(unwrapped(help.message).contains(unwrapped(defaultSettingsReportPath())),
+                 qPrintable(help.message));
         QVERIFY(!help.message.contains(QStringLiteral("-platform")));
 
         const auto all = parse({QStringLiteral("--help-all")});
