@@ -102,8 +102,8 @@ const WindowLayout& frmExec::layout() {
 void frmExec::buildControls() {
     applyWindowLayout(*this, layout());
     // The port list probes again each time it drops down.
-    ::buildControls(*this, layout(), [](const ControlSpec& spec, QWidget* parent) -> QWidget* {
-        if (qstrcmp(spec.name, "cboComPorts") != 0)
+    ::buildControls(*this, layout(), [](const ControlSpec& entry, QWidget* parent) -> QWidget* {
+        if (qstrcmp(entry.name, "cboComPorts") != 0)
             return nullptr;
         return new PortListBox(parent);
     });

@@ -12,14 +12,14 @@
 #include <algorithm>
 
 namespace {
-QWidget* makeControl(const ControlSpec& spec, QWidget* parent, const Twips& t) {
-    const QString caption = QString::fromUtf8(spec.caption);
-    switch (spec.kind) {
+QWidget* makeControl(const ControlSpec& entry, QWidget* parent, const Twips& t) {
+    const QString caption = QString::fromUtf8(entry.caption);
+    switch (entry.kind) {
     case ControlSpec::Kind::Label: {
         auto* label = new QLabel(caption, parent);
         label->setTextFormat(Qt::PlainText);
-        if (spec.alignment)
-            label->setAlignment(spec.alignment);
+        if (entry.alignment)
+            label->setAlignment(entry.alignment);
         return label;
     }
     case ControlSpec::Kind::Button:
@@ -32,7 +32,7 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* parent, const Twips& t) {
         return new QComboBox(parent);
     case ControlSpec::Kind::Canvas:
         // Drawing scales by the laid-out size in twips, so it lands where the layout says.
-        return new Canvas(spec.twips.width(), spec.twips.height(), t.px(14400) / 14400.0, kWhite,
+        return new Canvas(entry.twips.width(), entry.twips.height(), t.px(14400) / 14400.0, kWhite,
                           parent);
     }
     return nullptr;
@@ -64,25 +64,25 @@ QList<QWidget*> buildControls(QWidget& window, const WindowLayout& layout,
     const Twips t;
     QList<QWidget*> made;
     QList<std::pair<int, QWidget*>> chain;
-    for (const ControlSpec& spec : layout.controls) {
+    for (const ControlSpec& entry : layout.controls) {
         QWidget* parent = &window;
-        if (spec.parent) {
+        if (entry.parent) {
             for (QWidget* earlier : made) {
-                if (earlier->objectName() == QLatin1String(spec.parent))
+                if (earlier->objectName() == QLatin1String(entry.parent))
                     parent = earlier;
             }
         }
-        QWidget* control = ownKind ? ownKind(spec, parent) : nullptr;
+        QWidget* control = ownKind ? ownKind(entry, parent) : nullptr;
         if (!control)
-            control = makeControl(spec, parent, t);
-        control->setObjectName(QString::fromUtf8(spec.name));
-        if (spec.index >= 0)
-            control->setProperty("Index", spec.index);
-        control->setGeometry(t.rect(spec.twips));
-        if (spec.font != ControlSpec::Font::Window)
-            control->setFont(fontFor(spec.font));
-        if (spec.tabIndex >= 0)
-            chain.append({spec.tabIndex, control});
+            control = makeControl(entry, parent, t);
+        control->setObjectName(QString::fromUtf8(entry.name));
+        if (entry.index >= 0)
+            control->setProperty("Index", entry.index);
+        control->setGeometry(t.rect(entry.twips));
+        if (entry.font != ControlSpec::Font::Window)
+            control->setFont(fontFor(entry.font));
+        if (entry.tabIndex >= 0)
+            chain.append({entry.tabIndex, control});
         made << control;
     }
     std::stable_sort(chain.begin(), chain.end(),

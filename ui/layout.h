@@ -43,7 +43,7 @@ QFont fontFor(ControlSpec::Font font);
 void applyWindowLayout(QWidget& window, const WindowLayout& layout);
 
 // A window's own kind of control for a table row, or null for the kind the row names.
-using ControlMaker = std::function<QWidget*(const ControlSpec& spec, QWidget* parent)>;
+using ControlMaker = std::function<QWidget*(const ControlSpec& entry, QWidget* parent)>;
 
 // Makes the table's controls, sets the tab chain in tabIndex order and gives its first control
 // the focus. Returns the controls in table order. Labels never read their text as markup.

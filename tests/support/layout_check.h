@@ -14,9 +14,9 @@
 #include <QTest>
 
 // The control of `window` a table row names.
-inline QWidget* controlFor(QWidget& window, const ControlSpec& spec) {
-    for (QWidget* widget : window.findChildren<QWidget*>(QString::fromUtf8(spec.name))) {
-        if (spec.index < 0 || widget->property("Index").toInt() == spec.index)
+inline QWidget* controlFor(QWidget& window, const ControlSpec& entry) {
+    for (QWidget* widget : window.findChildren<QWidget*>(QString::fromUtf8(entry.name))) {
+        if (entry.index < 0 || widget->property("Index").toInt() == entry.index)
             return widget;
     }
     return nullptr;
@@ -78,22 +78,22 @@ inline void checkLayout(QWidget& window, const WindowLayout& layout) {
     QCOMPARE(window.size(), t.rect(QRect(QPoint(), layout.twips)).size());
     QCOMPARE(QFontInfo(window.font()).family(), QStringLiteral("Liberation Sans"));
     QList<QWidget*> made;
-    for (const ControlSpec& spec : layout.controls) {
-        QWidget* widget = controlFor(window, spec);
-        QVERIFY2(widget, spec.name);
+    for (const ControlSpec& entry : layout.controls) {
+        QWidget* widget = controlFor(window, entry);
+        QVERIFY2(widget, entry.name);
         made << widget;
-        QVERIFY2(widget->inherits(kClass[int(spec.kind)]), spec.name); // or a kind of its own
+        QVERIFY2(widget->inherits(kClass[int(entry.kind)]), entry.name); // or a kind of its own
         QCOMPARE(widget->parentWidget()->objectName(),
-                 QString::fromUtf8(spec.parent ? spec.parent : layout.name));
-        QCOMPARE(widget->geometry(), t.rect(spec.twips));
-        QCOMPARE(widget->font(), fontFor(spec.font));
-        QCOMPARE(captionOf(widget), QString::fromUtf8(spec.caption));
+                 QString::fromUtf8(entry.parent ? entry.parent : layout.name));
+        QCOMPARE(widget->geometry(), t.rect(entry.twips));
+        QCOMPARE(widget->font(), fontFor(entry.font));
+        QCOMPARE(captionOf(widget), QString::fromUtf8(entry.caption));
         if (auto* canvas = qobject_cast<Canvas*>(widget)) // drawing scales by these
-            QCOMPARE(QSize(canvas->widthTwips(), canvas->heightTwips()), spec.twips.size());
+            QCOMPARE(QSize(canvas->widthTwips(), canvas->heightTwips()), entry.twips.size());
         if (auto* label = qobject_cast<QLabel*>(widget)) {
             QCOMPARE(label->textFormat(), Qt::PlainText); // reader text is never markup
-            if (spec.alignment)
-                QCOMPARE(label->alignment(), spec.alignment);
+            if (entry.alignment)
+                QCOMPARE(label->alignment(), entry.alignment);
         }
     }
     for (qsizetype k = 0; k < made.size(); ++k) {
@@ -106,9 +106,9 @@ inline void checkLayout(QWidget& window, const WindowLayout& layout) {
 // and Tab walks the chain in tabIndex order, passing over disabled controls, back to the start.
 inline void checkTabChain(QWidget& window, const WindowLayout& layout) {
     QList<std::pair<int, QWidget*>> chain;
-    for (const ControlSpec& spec : layout.controls) {
-        if (spec.tabIndex >= 0)
-            chain.append({spec.tabIndex, controlFor(window, spec)});
+    for (const ControlSpec& entry : layout.controls) {
+        if (entry.tabIndex >= 0)
+            chain.append({entry.tabIndex, controlFor(window, entry)});
     }
     std::sort(chain.begin(), chain.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
