@@ -10,6 +10,7 @@
 #include "symbols/frm_symbols.h"
 #include "ui/colours.h"
 #include "ui/layout.h"
+#include "ui/required_child.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -108,7 +109,7 @@ void frmExec::buildControls() {
         return new PortListBox(parent);
     });
     const auto control = [this]<typename T>(T*& member, const char* name) {
-        member = findChild<T*>(QLatin1String(name));
+        member = requireChild<T>(*this, name);
     };
     control(frmSetup, "frmSetup");
     control(cboComPorts, "cboComPorts");
