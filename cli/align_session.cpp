@@ -47,9 +47,10 @@ QJsonObject alignmentJson(const AlignmentReading& r) {
 }
 
 AlignSession::AlignSession(const PortTarget& target, int reports, bool sideLook,
-                           double timeoutSeconds, LineTrace* trace, QObject* parent)
-    : QObject(parent), line_(target, trace), player_(line_.link(), nullptr), reports_(reports),
-      timeoutMs_(qRound64(timeoutSeconds * 1000)), sideLook_(sideLook) {
+                           double timeoutSeconds, LineTrace* trace, TransportFactory transports,
+                           QObject* parent)
+    : QObject(parent), line_(target, trace, std::move(transports)), player_(line_.link(), nullptr),
+      reports_(reports), timeoutMs_(qRound64(timeoutSeconds * 1000)), sideLook_(sideLook) {
     result_.port = target.label;
     result_.device = target.device;
 

@@ -37,7 +37,7 @@ class AlignSession : public QObject, public LineReceiver {
     Q_OBJECT
 public:
     AlignSession(const PortTarget& target, int reports, bool sideLook, double timeoutSeconds,
-                 LineTrace* trace, QObject* parent = nullptr);
+                 LineTrace* trace, TransportFactory transports = {}, QObject* parent = nullptr);
 
     void start();
     // Sends the exit commands, closes the port and finishes; once.

@@ -28,7 +28,7 @@ PortStatus statusOf(const VerificationJudgement& judgement) {
 } // namespace
 
 PortJob::PortJob(const PortTarget& target, Settings settings, LineTrace* trace, QObject* parent)
-    : QObject(parent), settings_(std::move(settings)), line_(target, trace),
+    : QObject(parent), settings_(std::move(settings)), line_(target, trace, settings_.transports),
       player_(line_.link(),
               [this](const Prompt& prompt, std::function<void(PromptAnswer)> answer) {
                   askOperator(prompt, std::move(answer));

@@ -25,6 +25,7 @@ public:
         QList<int> disable;
         // identify: asks the operator to present the barcode, then calls `ready`; none: at once.
         std::function<void(const QString& port, std::function<void()> ready)> presentBarcode;
+        TransportFactory transports; // none: the system's
     };
 
     PortJob(const PortTarget& target, Settings settings, LineTrace* trace,

@@ -12,8 +12,11 @@ PortMap portMapFor(const PortTarget& target) {
 }
 } // namespace
 
-PortLine::PortLine(const PortTarget& target, LineTrace* trace, QObject* parent)
+PortLine::PortLine(const PortTarget& target, LineTrace* trace, TransportFactory transports,
+                   QObject* parent)
     : QObject(parent), link_(portMapFor(target)), comNumber_(comNumberOf(target)) {
+    if (transports)
+        link_.setTransportFactory(std::move(transports));
     if (target.comNumber == 0)
         link_.setPortLabel(target.label);
     link_.setTrace(trace);

@@ -13,7 +13,9 @@ class LineTrace;
 class PortLine : public QObject {
     Q_OBJECT
 public:
-    PortLine(const PortTarget& target, LineTrace* trace, QObject* parent = nullptr);
+    // `transports`, when given, replaces the system's (tests give an in-memory reader).
+    PortLine(const PortTarget& target, LineTrace* trace, TransportFactory transports = {},
+             QObject* parent = nullptr);
 
     ReaderLink& link() { return link_; }
     // COMn of the target, or 1 for a device named by its path.

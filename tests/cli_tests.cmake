@@ -15,3 +15,10 @@ if(TARGET tst_cli)
                                              KSR_READER_SIM_PATH="$<TARGET_FILE:ksr-reader-sim>")
   add_dependencies(tst_cli ksr-utility ksr-reader-sim)
 endif()
+
+# Each exchange as both runners play it, on an in-memory reader.
+ksr_add_test(tst_exchanges
+  LABEL unit
+  SOURCES unit/tst_exchanges.cpp
+  LIBS ksr_cli ksr_reader_model
+  TIMEOUT 60)

@@ -274,6 +274,24 @@ private slots:
         QVERIFY(QFile::exists(reports + QStringLiteral("/COM2.txt")));
     }
 
+    // A script always gets a document to read, even when no port was there at all.
+    void jsonWithNoPortPresent() {
+        QStringList absent;
+        for (int n = 1; n <= 16; ++n)
+            absent << QStringLiteral("--port")
+                   << QStringLiteral("COM%1=%2/absent%1").arg(n).arg(dir.path());
+        const Run run = runUtility(
+            QStringList{QStringLiteral("verify"), QStringLiteral("all"), QStringLiteral("--json")} +
+                absent,
+            dir.path());
+        QCOMPARE(run.exitCode, 3);
+        const QJsonObject document = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        QVERIFY2(document.value(QStringLiteral("ports")).toArray().isEmpty() &&
+                     document.value(QStringLiteral("exitStatus")).toInt() == 3 &&
+                     !document.value(QStringLiteral("error")).toString().isEmpty(),
+                 qPrintable(describe(run)));
+    }
+
     // The reader on COM2 vanishes while its reply is awaited; COM1 still finishes.
     void vanishingReaderEndsOnlyItsRow() {
         Readers sims;

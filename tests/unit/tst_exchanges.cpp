@@ -1,0 +1,177 @@
+#include "align/align_exchange.h"
+#include "cli/align_session.h"
+#include "cli/port_job.h"
+#include "memory_transport.h"
+#include "reader_ops/default_config.h"
+#include "reader_ops/exchange_runner.h"
+#include "reader_ops/permanent_save.h"
+#include "reader_ops/symbology_identification.h"
+#include "reader_ops/verification.h"
+#include "scripted_prompter.h"
+#include "symbols/symbology_selection.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+// Ticks come fast here: what is checked is how many pass, not how long they take.
+constexpr int kFastTickMs = 5;
+
+using MakeExchange = std::function<Exchange()>;
+
+// A line to an in-memory reader whose ticks run by themselves; every frame written is logged
+// as "tick:code", counted from `start`.
+struct MemoryLine {
+    ReaderModel model;
+    QStringList log;
+    qint64 start = 0;
+    ReaderLink link{[] {
+        PortMap ports = PortMap::explicitOnly();
+        ports.map(1, QStringLiteral("memory"));
+        return ports;
+    }()};
+    QTimer ticker;
+
+    MemoryLine() {
+        link.setTransportFactory(memoryTransports(
+            model, {false, {}, [this](const QByteArray& frame) { note(frame.mid(1, 2)); }}));
+        QObject::connect(&ticker, &QTimer::timeout, &link, &ReaderLink::advanceTick);
+        ticker.start(kFastTickMs);
+        link.OpenCOM(1);
+        start = link.ticks();
+    }
+    void note(const QByteArray& what) {
+        log << QStringLiteral("%1:%2").arg(link.ticks() - start).arg(QLatin1String(what));
+    }
+};
+
+QStringList at(int tick, const QStringList& codes) {
+    QStringList entries;
+    for (const QString& code : codes)
+        entries << QStringLiteral("%1:%2").arg(tick).arg(code);
+    return entries;
+}
+} // namespace
+
+class ExchangesTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Each exchange is one description; the window's runner and the commands' put the same
+    // frames on the line at the same ticks, and end at the same tick.
+    void bothRunnersPlayTheSameLine_data() {
+        QTest::addColumn<MakeExchange>("make");
+        QTest::addColumn<QStringList>("expected");
+        const auto noReply = [](const QString&) {};
+        const auto s = [](const char* text) { return QString::fromLatin1(text); };
+        QTest::newRow("verification") << MakeExchange([=] { return verificationExchange(noReply); })
+                                      << QStringList{s("0:Z3"), s("11:end")};
+        QTest::newRow("defaults") << MakeExchange(defaultConfigurationExchange)
+                                  << at(0, defaultConfigurationCommands()) +
+                                         QStringList{s("0:end")};
+        QTest::newRow("permanent save")
+            << MakeExchange([=] { return permanentSaveExchange(noReply); })
+            << QStringList{s("0:Z3"), s("17:Z2"), s("17:end")};
+        QTest::newRow("identification")
+            << MakeExchange([=] { return identificationExchange(noReply); })
+            << at(0, identificationCommands()) + QStringList{s("5:S7"), s("30:1Y"), s("30:end")};
+        const SymbologyBoxes boxes{true, false, true, false, true, false, false, true};
+        QTest::newRow("symbology selection")
+            << MakeExchange([=] { return selectionExchange(boxes); })
+            << at(0, selectionCommands(boxes)) + QStringList{s("0:end")};
+        QTest::newRow("alignment start")
+            << MakeExchange(alignmentStartExchange)
+            << QStringList{s("0:W0"), s("0:.Z"), s("0:D7"), s("0:end")};
+        QTest::newRow("alignment exit")
+            << MakeExchange(alignmentExitExchange) << QStringList{s("0:+5"), s("0:W2"), s("0:end")};
+    }
+    void bothRunnersPlayTheSameLine() {
+        QFETCH(MakeExchange, make);
+        QFETCH(QStringList, expected);
+
+        MemoryLine window;
+        ScriptedPrompter prompter;
+        const ExchangeOutcome played = playExchange(window.link, prompter, make());
+        window.note("end");
+        QVERIFY(played.delivered());
+        QCOMPARE(window.log, expected);
+
+        MemoryLine command;
+        ExchangePlayer player(command.link,
+                              [](const Prompt&, auto answer) { answer(PromptAnswer::Ok); });
+        bool done = false;
+        player.play(make(), [&](const ExchangeOutcome& outcome) {
+            command.note("end");
+            QVERIFY(outcome.delivered());
+            done = true;
+        });
+        QTRY_VERIFY(done);
+        QCOMPARE(command.log, expected);
+    }
+
+    // A reader lost on the way: the command says so, and claims nothing it did not do.
+    void lostLineClaimsNothing_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QByteArray>("vanishOn");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("save, all well")
+            << int(SubCommand::Save) << QByteArray() << int(PortStatus::Ok) << true;
+        QTest::newRow("save, lost between the verification and Z2")
+            << int(SubCommand::Save) << QByteArray("Z2") << int(PortStatus::Lost) << false;
+        QTest::newRow("defaults, lost in the batch")
+            << int(SubCommand::Defaults) << QByteArray("F0") << int(PortStatus::Lost) << false;
+        QTest::newRow("verify, lost at once")
+            << int(SubCommand::Verify) << QByteArray("Z3") << int(PortStatus::Lost) << false;
+    }
+    void lostLineClaimsNothing() {
+        QFETCH(int, command);
+        QFETCH(QByteArray, vanishOn);
+        QFETCH(int, status);
+        QFETCH(bool, sent);
+        ReaderModel model;
+        PortJob::Settings settings;
+        settings.command = SubCommand(command);
+        settings.transports = memoryTransports(model, {false, vanishOn, {}});
+        PortJob job({QStringLiteral("COM1"), 1, QStringLiteral("memory"), false}, settings,
+                    nullptr);
+        QSignalSpy finished(&job, &PortJob::finished);
+        job.start();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(int(job.result().status), status);
+        QCOMPARE(job.result().sent, sent);
+        const QJsonObject port = resultJson(SubCommand(command), {job.result()})
+                                     .object()[QStringLiteral("ports")][0]
+                                     .toObject();
+        if (settings.command == SubCommand::Save)
+            QCOMPARE(port[QStringLiteral("saved")].toBool(), sent);
+    }
+
+    // The command leaves alignment mode however it ends, and fewer reports than asked for is
+    // no success.
+    void alignmentEndsWithTheExitCommands_data() {
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<int>("reports");
+        QTest::addColumn<int>("status");
+        QTest::newRow("two reports asked, two come") << false << 2 << int(PortStatus::Ok);
+        QTest::newRow("a silent reader") << true << 3 << int(PortStatus::NoAnswer);
+    }
+    void alignmentEndsWithTheExitCommands() {
+        QFETCH(bool, silent);
+        QFETCH(int, reports);
+        QFETCH(int, status);
+        ReaderModel model;
+        AlignSession session({QStringLiteral("COM1"), 1, QStringLiteral("memory"), false}, reports,
+                             false, 0.5, nullptr, memoryTransports(model, {silent, {}, {}}));
+        QSignalSpy finished(&session, &AlignSession::finished);
+        QSignalSpy measured(&session, &AlignSession::measured);
+        session.start();
+        QVERIFY(finished.wait(10000));
+        QVERIFY2(int(session.result().status) == status, qPrintable(session.result().error));
+        QCOMPARE(measured.size(), silent ? 0 : reports);
+        const QList<QByteArray> codes = model.receivedCodes();
+        QCOMPARE(codes.mid(codes.size() - 2), (QList<QByteArray>{"+5", "W2"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(ExchangesTest)
+#include "tst_exchanges.moc"
