@@ -3,10 +3,7 @@
 # when it is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if ! command -v clang-format-14 >/dev/null; then
-  S=$([ "$(id -u)" = 0 ] || echo sudo)
-  $S apt-get update
-  $S env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends clang-format-14
-fi
+source .ci/need.sh
+need clang-format-14
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run --Werror
 echo "layout as .clang-format says"

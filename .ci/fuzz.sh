@@ -1,21 +1,19 @@
 #!/usr/bin/env bash
-# CI: build the fuzz targets with clang and AddressSanitizer/UndefinedBehaviorSanitizer, then run
-# each for a bounded time from a copy of its seed corpus. Any crash, leak or sanitizer report
-# fails. KSR_FUZZ_SECONDS sets the time per target (default 20).
+# CI: build the fuzz targets in the "asan" preset's build (clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer; the same build the sanitizer test run uses), then run each for a
+# bounded time from a copy of its seed corpus. Any crash, leak or sanitizer report fails.
+# KSR_FUZZ_SECONDS sets the time per target (default 5; tools/fuzz-long.sh runs them longer).
+# KSR_ASAN_BUILD names the build folder (default build-asan).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${KSR_FUZZ_SECONDS:-20}
+seconds=${KSR_FUZZ_SECONDS:-5}
+build=${KSR_ASAN_BUILD:-build-asan}
 
-packages=(clang-14 libclang-rt-14-dev qt6-base-dev qt6-serialport-dev cmake make)
-if ! dpkg -s "${packages[@]}" >/dev/null 2>&1; then
-  S=$([ "$(id -u)" = 0 ] || echo sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  $S apt-get update
-  $S apt-get install -y --no-install-recommends "${packages[@]}"
-fi
+source .ci/need.sh
+need clang-14 libclang-rt-14-dev qt6-base-dev qt6-serialport-dev libxcb1-dev cmake make ccache
 
-cmake --preset fuzz
-cmake --build build-fuzz --target ksr_fuzzers -j2
+cmake --preset asan -B "$build" >/dev/null
+cmake --build "$build" --target ksr_fuzzers -j"$(nproc)"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -27,7 +25,7 @@ for corpus in fuzz/corpus/*/; do
   mkdir -p "$work/$target/corpus" "$work/$target/crashes"
   cp "$corpus"* "$work/$target/corpus/"
   echo "+ fuzz_$target for ${seconds}s"
-  if ! build-fuzz/fuzz/"fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if ! "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$work/$target/crashes/" "$work/$target/corpus" \
     >"$work/$target/log" 2>&1; then
     tail -n 60 "$work/$target/log"

@@ -8,14 +8,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KSR_PACKAGE_BUILD:-build}
 
-packages=(qt6-base-dev qt6-serialport-dev cmake make g++ dpkg-dev file librsvg2-bin lintian
-          desktop-file-utils appstream man-db groff-base)
-if ! dpkg -s "${packages[@]}" >/dev/null 2>&1; then
-  S=$([ "$(id -u)" = 0 ] || echo sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  $S apt-get update
-  $S apt-get install -y --no-install-recommends "${packages[@]}"
-fi
+source .ci/need.sh
+need qt6-base-dev qt6-serialport-dev libxcb1-dev cmake make g++ dpkg-dev file librsvg2-bin \
+  lintian desktop-file-utils appstream man-db groff-base
 
 step() { echo "+ $*"; }
 fail() {

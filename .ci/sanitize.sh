@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# CI: build with AddressSanitizer and UndefinedBehaviorSanitizer and run every test there.
-# Any sanitizer report, from a test or from a program a test starts, fails the run.
+# CI: build with clang, AddressSanitizer and UndefinedBehaviorSanitizer (the "asan" preset, whose
+# build also holds the fuzz targets) and run every test there. Any sanitizer report, from a test
+# or from a program a test starts, fails the run. KSR_ASAN_BUILD names the build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KSR_ASAN_BUILD:-build-asan}
 
-# The flags are the "asan" preset's (-O1: far quicker to build than -O2, quick enough to run).
-cmake --preset asan -B "$build"
+source .ci/need.sh
+need clang-14 libclang-rt-14-dev qt6-base-dev qt6-serialport-dev libxcb1-dev cmake make ccache \
+  xvfb xauth
+
+# The flags are the preset's (-O1: far quicker to build than -O2, quick enough to run).
+cmake --preset asan -B "$build" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 # Reports go to files, so one from a program a test starts is caught too; printed at the end.

@@ -4,14 +4,19 @@
 #include <QStringList>
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+#include <QDeadlineTimer>
 #include <cerrno>
+#include <csignal>
 #include <cstddef>
 #include <cstring>
+#include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 // Qt's own options take one dash or two.
@@ -76,9 +81,9 @@ QString tryLocalSocket(const QByteArray& path, bool abstract) {
 
 // An X display name is [protocol/][host]:number[.screen]. Local servers listen on
 // /tmp/.X11-unix/X<number> (on Linux also under the same abstract name), remote ones on TCP
-// port 6000 + number. Host names other than localhost are left to Qt: looking them up could
-// hang here.
-QString xServerProblem(const QByteArray& name) {
+// port 6000 + number. Names the cause when libxcb could not connect; host names other than
+// localhost are not looked up again here (a lookup could hang).
+QString xSocketProblem(const QByteArray& name) {
     const qsizetype colon = name.lastIndexOf(':');
     bool numbered = false;
     const int number = colon < 0 ? -1 : name.mid(colon + 1).split('.').value(0).toInt(&numbered);
@@ -113,6 +118,90 @@ QString xServerProblem(const QByteArray& name) {
     }
     ::freeaddrinfo(found);
     return problem;
+}
+
+// What libxcb makes of the display: it reads XAUTHORITY, connects and is let in or refused by
+// the server. It tells the server's reason only on standard error, and it can wait for ever on
+// a server that never answers, so it runs in a child whose standard error we read, given up on
+// after the same bound as a connect. Empty when the server let us in.
+struct XHandshake {
+    bool answered = false;
+    int error = 0; // xcb_connection_has_error()
+    QString said;
+};
+
+XHandshake xHandshake(const QByteArray& name) {
+    XHandshake result;
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        return {true, 0, {}}; // no way to ask here: Qt will find out
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(out[0]);
+        ::close(out[1]);
+        return {true, 0, {}};
+    }
+    if (child == 0) {
+        ::dup2(out[1], STDERR_FILENO);
+        xcb_connection_t* connection = xcb_connect(name.constData(), nullptr);
+        const int error = xcb_connection_has_error(connection);
+        xcb_disconnect(connection);
+        ::_exit(error);
+    }
+    ::close(out[1]);
+    QByteArray said;
+    const QDeadlineTimer deadline(kConnectTimeoutMs);
+    for (;;) {
+        pollfd ready{out[0], POLLIN, 0};
+        const int polled = ::poll(&ready, 1, int(deadline.remainingTime()));
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled <= 0)
+            break;
+        char buffer[512];
+        const ssize_t got = ::read(out[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            result.answered = got == 0; // the child is done
+            break;
+        }
+        said.append(buffer, got);
+    }
+    ::close(out[0]);
+    if (!result.answered)
+        ::kill(child, SIGKILL);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.error = WIFEXITED(status) ? WEXITSTATUS(status) : XCB_CONN_ERROR;
+    result.said = QString::fromLocal8Bit(said).simplified();
+    return result;
+}
+
+// Empty when the X server let us in, else what it did, to follow its quoted name.
+QString xServerProblem(const QByteArray& name) {
+    const XHandshake handshake = xHandshake(name);
+    if (!handshake.answered)
+        return QStringLiteral("did not answer within %1 s").arg(double(kConnectTimeoutMs) / 1000);
+    if (handshake.error == 0)
+        return {};
+    if (!handshake.said.isEmpty()) // the server's own words, such as a missing cookie
+        return QStringLiteral("refused the connection (%1; check XAUTHORITY)").arg(handshake.said);
+    QString cause = xSocketProblem(name);
+    if (cause.isEmpty()) {
+        switch (handshake.error) {
+        case XCB_CONN_CLOSED_PARSE_ERR:
+            cause = QStringLiteral("not a display name");
+            break;
+        case XCB_CONN_CLOSED_INVALID_SCREEN:
+            cause = QStringLiteral("no such screen");
+            break;
+        default:
+            cause = QStringLiteral("the connection failed");
+        }
+    }
+    return QStringLiteral("cannot be reached (%1)").arg(cause);
 }
 
 // WAYLAND_DISPLAY is a socket path, or a name in XDG_RUNTIME_DIR.
@@ -158,8 +247,7 @@ QString displayProblem(int argc, char* argv[]) {
         const QString problem = xServerProblem(x);
         if (problem.isEmpty())
             return {};
-        causes
-            << QStringLiteral("the X display \"%1\" cannot be reached (%2)").arg(shown(x), problem);
+        causes << QStringLiteral("the X display \"%1\" %2").arg(shown(x), problem);
     }
     return QStringLiteral("ksr-utility: cannot open the window: %1. Run it on a desktop, under "
                           "\"xvfb-run -a ksr-utility\", or use a command that needs no display "

@@ -22,6 +22,37 @@ QString deadXDisplay() {
     }
 }
 
+// An X server of our own that lets in only the holder of a cookie nobody is given.
+struct GuardedXServer {
+    QTemporaryDir dir;
+    QProcess xvfb;
+    QString display;
+
+    bool start() {
+        QFile cookies(dir.filePath(QStringLiteral("cookies")));
+        if (!cookies.open(QIODevice::WriteOnly))
+            return false;
+        // One Xauthority entry for any address and display: family 0xffff, empty address and
+        // number, then the name and 16 bytes of data, each after its big-endian length.
+        cookies.write(QByteArray::fromHex("ffff000000000012") + "MIT-MAGIC-COOKIE-1" +
+                      QByteArray::fromHex("0010") + QByteArray(16, 'k'));
+        cookies.close();
+        xvfb.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-auth"),
+                    cookies.fileName(), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (!xvfb.waitForStarted())
+            return false;
+        while (!xvfb.canReadLine() && xvfb.waitForReadyRead(20000)) {
+        }
+        display = QStringLiteral(":") + QString::fromLatin1(xvfb.readLine().trimmed());
+        return display.size() > 1;
+    }
+    ~GuardedXServer() {
+        xvfb.terminate();
+        xvfb.waitForFinished();
+    }
+};
+
 enum class Outcome { RefusedOnOneLine, Ran };
 } // namespace
 
@@ -39,6 +70,9 @@ private slots:
         const QString dead = deadXDisplay();
         QTest::newRow("an X display nobody serves")
             << dead << QStringList() << Outcome::RefusedOnOneLine << dead;
+        QTest::newRow("an X server that refuses us (no cookie)")
+            << QStringLiteral("guarded") << QStringList() << Outcome::RefusedOnOneLine
+            << QStringLiteral("refused the connection");
         QTest::newRow("--help needs none")
             << QString() << QStringList{QStringLiteral("--help")} << Outcome::Ran << QString();
     }
@@ -48,6 +82,13 @@ private slots:
         QFETCH(Outcome, outcome);
         QFETCH(QString, naming);
         QProcessEnvironment env = withoutDisplay();
+        GuardedXServer server;
+        if (display == QStringLiteral("guarded")) {
+            if (!server.start())
+                QSKIP("Xvfb could not be started");
+            display = server.display;
+            env.insert(QStringLiteral("XAUTHORITY"), QStringLiteral("/nonexistent"));
+        }
         if (!display.isEmpty())
             env.insert(QStringLiteral("DISPLAY"), display);
         QProcess program;
@@ -63,7 +104,7 @@ private slots:
         }
         QCOMPARE(program.exitCode(), 1);
         QCOMPARE(err.count(u'\n'), 1);
-        QVERIFY2(err.endsWith(u'\n') && err.contains(naming) &&
+        QVERIFY2(err.endsWith(u'\n') && err.contains(naming) && err.contains(display) &&
                      err.contains(QStringLiteral("xvfb-run -a")) &&
                      err.contains(QStringLiteral("--list-ports")),
                  qPrintable(err));

@@ -97,8 +97,9 @@ private slots:
 
     void collectionWindowIsTenTicks() {
         frmExec& w = loadOnCom1();
-        // A reply that starts 600 ms after "Z3" comes too late.
-        rig->com1->setExtraDelayMs(600);
+        // A reply that starts 2 s after "Z3" comes too late: far past the 550 ms of ten ticks, so
+        // the window still ends first when ticks run late on a loaded machine.
+        rig->com1->setExtraDelayMs(2000);
         const qint64 before = w.link().ticks();
         w.GetXSW();
         QCOMPARE(w.link().ticks() - before, 11); // the wait ends with the 11th tick
