@@ -20,6 +20,7 @@ constexpr CommandName kCommands[] = {
     {SubCommand::Identify, "identify"},
     {SubCommand::Symbologies, "symbologies"},
     {SubCommand::Align, "align"},
+    {SubCommand::ListPorts, "ports"},
     {SubCommand::ListPorts, "list-ports"},
 };
 
@@ -132,7 +133,12 @@ QString helpText(const QCommandLineParser& parser, bool withQtOptions) {
         "  align PORT            Print the target's place in each alignment report until\n"
         "                        --reports N, Ctrl-C or SIGTERM; then the reader leaves\n"
         "                        alignment mode (\"+5\", \"W2\").\n"
-        "  list-ports            COM1 to COM16 with their devices and state (or --list-ports).\n"
+        "  ports                 COM1 to COM16 with their devices, state and how each number\n"
+        "                        was given (also list-ports or --list-ports).\n"
+        "  ports assign COMn DEVICE  Give DEVICE (an adapter, any device path) the number COMn\n"
+        "                        from now on; it is remembered in "
+        "~/.config/ksr-utility/ports.ini.\n"
+        "  ports free COMn       Forget COMn's device.\n"
         "\n");
     QString options = parser.helpText();
     options = options.mid(options.indexOf(QStringLiteral("Options:")));
@@ -177,6 +183,21 @@ QString normalisedName(const QString& text) {
     QString name = text.toCaseFolded();
     name.remove(QRegularExpression(QStringLiteral("[\\s,]")));
     return name;
+}
+
+// "assign COMn DEVICE" or "free COMn" after ports; empty when it is one of them.
+QString portsEditError(QStringList& words) {
+    const QString verb = words.value(0);
+    const int count = verb == QStringLiteral("assign") ? 3 : verb == QStringLiteral("free") ? 2 : 0;
+    if (count == 0)
+        return QStringLiteral("ports takes assign COMn DEVICE or free COMn, not \"%1\"").arg(verb);
+    if (words.size() != count)
+        return QStringLiteral("expected ports %1")
+            .arg(count == 3 ? QStringLiteral("assign COMn DEVICE") : QStringLiteral("free COMn"));
+    words[1] = words[1].toUpper();
+    if (!isPortArgument(words[1]) || !words[1].startsWith(QStringLiteral("COM")))
+        return QStringLiteral("unknown port \"%1\": give COM1 to COM16").arg(words[1]);
+    return {};
 }
 
 } // namespace
@@ -240,10 +261,10 @@ CommandLineOutcome parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption port(
         QStringLiteral("port"),
         QStringLiteral("The device that stands for COMn (repeatable), e.g. COM2=/dev/ttyUSB0. "
-                       "Unmapped, COMn is the system's own port."),
+                       "For this run only; without it each serial device found has its own COMn."),
         QStringLiteral("COMn=DEVICE"));
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
-                                       QStringLiteral("The same as the list-ports command."));
+                                       QStringLiteral("The same as the ports command."));
     const QCommandLineOption report(
         QStringLiteral("report"),
         QStringLiteral("The window: where its settings report goes (default %1). Commands: "
@@ -345,6 +366,12 @@ CommandLineOutcome parseCommandLine(const QStringList& arguments) {
         options.ports.map(assignment->port, assignment->device);
     }
 
+    if (command == SubCommand::ListPorts && !positional.isEmpty()) {
+        if (const QString error = portsEditError(positional); !error.isEmpty())
+            return failure(error);
+        options.portsEdit = positional;
+        positional.clear();
+    }
     for (const QString& argument : positional) {
         if (command == SubCommand::Window || command == SubCommand::ListPorts)
             return failure(QStringLiteral("unexpected argument \"%1\"").arg(argument));
@@ -382,7 +409,8 @@ CommandLineOutcome parseCommandLine(const QStringList& arguments) {
         {&reportDir, {C::Verify, C::Save, C::Symbologies}},
         {&trace,
          {C::Window, C::Verify, C::Defaults, C::Save, C::Identify, C::Symbologies, C::Align}},
-        {&json, {C::Verify, C::Defaults, C::Save, C::Identify, C::Symbologies, C::Align}},
+        {&json,
+         {C::Verify, C::Defaults, C::Save, C::Identify, C::Symbologies, C::Align, C::ListPorts}},
         {&yes, {C::Save}},
         {&noPrompt, {C::Identify}},
         {&enable, {C::Symbologies}},

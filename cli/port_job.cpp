@@ -53,7 +53,8 @@ PortJob::PortJob(const PortTarget& target, Settings settings, LineTrace* trace, 
     connect(&tickTimer_, &QTimer::timeout, &link_, &ReaderLink::advanceTick);
     connect(&link_, &ReaderLink::ticked, this, &PortJob::onTick);
     connect(&link_, &ReaderLink::lineLost, this, [this](const QString& reason) {
-        fail(PortStatus::Lost, QStringLiteral("the device was lost: ") + reason);
+        fail(PortStatus::Lost,
+             QStringLiteral("the device was lost: ") + systemErrorInWords(reason));
     });
 }
 
