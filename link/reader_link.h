@@ -33,6 +33,7 @@ public:
     bool isOpen() const { return MSComm1.isOpen(); }
     const PortError& lastOpenError() const { return lastOpenError_; }
     const PortMap& ports() const { return ports_; }
+    void setPorts(PortMap ports) { ports_ = std::move(ports); }
 
     // What the alignment and decode windows read from the line themselves.
     QByteArray readInput();
