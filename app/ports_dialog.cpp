@@ -10,7 +10,6 @@ PortsDialog::PortsDialog(const PortCatalog& catalog, std::function<QString(const
         const NumberedPort& port = catalog_.numbering().port(n);
         fillRow(n, port.device, originName(port.origin));
     }
-    tblPorts->resizeColumnToContents(PortColumn);
     tblPorts->selectRow(0);
 }
 
@@ -60,13 +59,20 @@ void PortsDialog::buildControls() {
                                          QStringLiteral("Description"), QStringLiteral("State"),
                                          QStringLiteral("Given")});
     tblPorts->verticalHeader()->hide();
+    tblPorts->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tblPorts->verticalHeader()->setDefaultSectionSize(tblPorts->fontMetrics().height() + 6);
     tblPorts->setTabKeyNavigation(false); // Tab goes on to the next control
     tblPorts->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblPorts->setSelectionMode(QAbstractItemView::SingleSelection);
     tblPorts->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tblPorts->horizontalHeader()->setStretchLastSection(true);
+    tblPorts->setWordWrap(false);
+    tblPorts->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QHeaderView* header = tblPorts->horizontalHeader();
+    for (const int column : {PortColumn, StateColumn, GivenColumn})
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(DeviceColumn, QHeaderView::Interactive);
+    header->setSectionResizeMode(DescriptionColumn, QHeaderView::Stretch);
     tblPorts->setColumnWidth(DeviceColumn, tblPorts->width() / 3);
-    tblPorts->setColumnWidth(DescriptionColumn, tblPorts->width() / 4);
 
     // The adapters found, or any device path typed in.
     cboDevice->setEditable(true);
@@ -86,7 +92,8 @@ void PortsDialog::buildControls() {
 void PortsDialog::fillRow(int port, const QString& device, const QString& given) {
     FoundDevice details;
     for (const FoundDevice& found : catalog_.found()) {
-        if (device == found.path || device == found.byId || device == found.byPath)
+        if (!device.isEmpty() &&
+            (device == found.path || device == found.byId || device == found.byPath))
             details = found;
     }
     const QString state = device.isEmpty() ? QString() : stateOf_(device);

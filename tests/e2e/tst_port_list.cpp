@@ -213,8 +213,6 @@ private slots:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         checkTabChain(dialog, PortsDialog::layout());
-        if (qEnvironmentVariableIsSet("KSR_SCREENSHOT"))
-            dialog.grab().save(qEnvironmentVariable("KSR_SCREENSHOT"));
     }
 };
 
