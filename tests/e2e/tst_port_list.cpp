@@ -128,7 +128,7 @@ private slots:
         QTemporaryDir config;
         const PortStore store(config.filePath(QStringLiteral("ksr-utility/ports.ini")));
         const QString reader = rig->com3->devicePath();
-        const QList<FoundDevice> found{{reader,
+        QList<FoundDevice> found{{reader,
                                         QStringLiteral("/dev/serial/by-id/usb-KSR_42"),
                                         {},
                                         QStringLiteral("Simulated reader"),
@@ -180,13 +180,24 @@ private slots:
         QCOMPARE(w.lblCOMM->text(), QStringLiteral("Online"));
         QVERIFY(rig->prompter.shown.isEmpty());
 
+        // A second adapter plugged in while the program runs gets the lowest free number.
+        found.append({rig->com1->devicePath(),
+                      QStringLiteral("/dev/serial/by-id/usb-KSR_43"),
+                      {},
+                      {},
+                      {},
+                      {}});
+        openList(w);
+        QCOMPARE(rows(w), QStringList({QStringLiteral("COM1"), QStringLiteral("COM5")}));
+        w.cboComPorts->hidePopup();
+
         rig->window.reset();
         catalog =
             std::make_unique<PortCatalog>([&found] { return found; }, store, QMap<int, QString>{});
         frmExec& again = rig->make(catalog->portMap());
         again.setPortCatalog(catalog.get());
         again.Form_Load();
-        QCOMPARE(rows(again), QStringList{QStringLiteral("COM5")});
+        QCOMPARE(rows(again), QStringList({QStringLiteral("COM1"), QStringLiteral("COM5")}));
     }
 
     // No device at all: the status says what was found and what to do.
