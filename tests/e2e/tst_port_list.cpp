@@ -129,11 +129,11 @@ private slots:
         const PortStore store(config.filePath(QStringLiteral("ksr-utility/ports.ini")));
         const QString reader = rig->com3->devicePath();
         QList<FoundDevice> found{{reader,
-                                        QStringLiteral("/dev/serial/by-id/usb-KSR_42"),
-                                        {},
-                                        QStringLiteral("Simulated reader"),
-                                        QStringLiteral("KSR"),
-                                        QStringLiteral("42")}};
+                                  QStringLiteral("/dev/serial/by-id/usb-KSR_42"),
+                                  {},
+                                  QStringLiteral("Simulated reader"),
+                                  QStringLiteral("KSR"),
+                                  QStringLiteral("42")}};
         auto catalog =
             std::make_unique<PortCatalog>([&found] { return found; }, store, QMap<int, QString>{});
         frmExec& w = rig->make(catalog->portMap());
