@@ -135,9 +135,9 @@ QString helpText(const QCommandLineParser& parser, bool withQtOptions) {
         "                        alignment mode (\"+5\", \"W2\").\n"
         "  ports                 COM1 to COM16 with their devices, state and how each number\n"
         "                        was given (also list-ports or --list-ports).\n"
-        "  ports assign COMn DEVICE  Give DEVICE (an adapter, any device path) the number COMn\n"
-        "                        from now on; it is remembered in "
-        "~/.config/ksr-utility/ports.ini.\n"
+        "  ports assign COMn DEVICE\n"
+        "                        Give DEVICE (an adapter, any device path) the number COMn\n"
+        "                        from now on, remembered in ~/.config/ksr-utility/ports.ini.\n"
         "  ports free COMn       Forget COMn's device.\n"
         "\n");
     QString options = parser.helpText();
