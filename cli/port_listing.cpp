@@ -44,9 +44,13 @@ QString portListing(const PortCatalog& catalog) {
     const Listing listing = probe(catalog);
     QList<QStringList> rows;
     for (const Row& row : listing.rows) {
-        rows.append({QStringLiteral("COM%1").arg(row.port), dash(row.numbered->device),
-                     dash(row.state), dash(originName(row.numbered->origin)),
-                     deviceDescription(row.numbered->details)});
+        QStringList cells{QStringLiteral("COM%1").arg(row.port), dash(row.numbered->device),
+                          dash(row.state), dash(originName(row.numbered->origin))};
+        // No blanks at the end of a line without a description.
+        if (const QString description = deviceDescription(row.numbered->details);
+            !description.isEmpty())
+            cells << description;
+        rows.append(cells);
     }
     QString text =
         alignedColumns({QStringLiteral("Port"), QStringLiteral("Device"), QStringLiteral("State"),
