@@ -4,6 +4,7 @@
 #include "app/ports_dialog.h"
 #include "decode/frm_decode.h"
 #include "reader_ops/default_config.h"
+#include "reader_ops/exchange_runner.h"
 #include "reader_ops/permanent_save.h"
 #include "reader_ops/prompter.h"
 #include "reader_ops/symbology_identification.h"
@@ -18,7 +19,6 @@
 #include <QTextStream>
 
 namespace {
-constexpr int kTickIntervalMs = 50;
 // What the button is called; on screen its run of blanks breaks it into two lines.
 const QString kSymbolsCaption = QStringLiteral("    Symbology               Identifier");
 
@@ -52,7 +52,7 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
     connect(cmdPorts, &QPushButton::clicked, this, guarded(&frmExec::cmdPorts_Click));
     // A vanished device closes the port at once; the operator sees it as "Offline".
     connect(&link_, &ReaderLink::lineLost, this, [this](const QString& reason) {
-        portProblem_ = {PortFailure::Lost, link_.ports().deviceFor(link_.currentPort), reason};
+        portProblem_ = {PortFailure::Lost, link_.ports().deviceFor(link_.currentPort()), reason};
         ShowStatus(false);
     });
     showAlignWindow = [this] { alignWindow().exec(); };
@@ -60,9 +60,7 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
         if (align_)
             align_->close();
     };
-    link_.setAlignReceiver([this] { alignWindow().OnComm(); });
     showDecodeWindow = [this] { decodeWindow().exec(); };
-    link_.setDecodeReceiver([this] { decodeWindow().OnComm(); });
     showSymbolsWindow = [this] { symbolsWindow().showModally(); };
 }
 
@@ -183,13 +181,12 @@ void frmExec::Form_Load() {
         return r;
     };
     showPortRows(listablePorts(probe), 0);
-    Timer1->setInterval(kTickIntervalMs);
+    Timer1->setInterval(ReaderLink::kTickIntervalMs);
     Timer1->start();
     QApplication::restoreOverrideCursor();
     state_.fillDefaultSettings();
-    link_.currentPort = 1;
     for (int row = 0; row < cboComPorts->count(); ++row) {
-        if (portTable_[row] == link_.currentPort) {
+        if (portTable_[row] == PortMap::kFirstPort) {
             // Selecting from the program raises no activation, so run the handler here.
             cboComPorts->setCurrentIndex(row);
             runExclusive([this] { cboComPorts_Click(); });
@@ -231,7 +228,7 @@ void frmExec::cmdPorts_Click() {
         return;
     renumberPorts();
     const QString openDevice =
-        link_.isOpen() ? link_.ports().deviceFor(link_.currentPort) : QString();
+        link_.isOpen() ? link_.ports().deviceFor(link_.currentPort()) : QString();
     PortsDialog dialog(
         *catalog_,
         [&openDevice](const QString& device) {
@@ -247,7 +244,7 @@ void frmExec::cmdPorts_Click() {
         prompter_.warn(QStringLiteral("The port numbers were not stored: %1.").arg(error));
     link_.setPorts(catalog_->portMap());
     // The open port stays open unless its own number now stands for another device.
-    const qint16 current = link_.currentPort;
+    const qint16 current = link_.currentPort();
     if (link_.isOpen() &&
         canonicalDevice(link_.ports().deviceFor(current)) != canonicalDevice(openDevice)) {
         CloseCOM();
@@ -270,8 +267,7 @@ void frmExec::cboComPorts_Click() {
     if (row < 0)
         return;
     CloseCOM();
-    link_.currentPort = portTable_[row];
-    if (!OpenCOM(link_.currentPort))
+    if (!OpenCOM(portTable_[row]))
         return;
     GetXSW();
 }
@@ -293,7 +289,7 @@ void frmExec::reportOpenFailure(qint16 port) {
 bool frmExec::portReady() {
     if (link_.isOpen())
         return true;
-    prompter_.warn(describePortNotOpen(link_.currentPort, portProblem_));
+    prompter_.warn(describePortNotOpen(link_.currentPort(), portProblem_));
     return false;
 }
 
@@ -320,7 +316,7 @@ void frmExec::ShowStatus(bool online) {
 }
 
 void frmExec::cmdAlign_Click() {
-    showRoutedWindow(&ReaderLink::setAlignRouting, showAlignWindow);
+    showRoutedWindow(alignWindow(), showAlignWindow);
 }
 
 frmAlign& frmExec::alignWindow() {
@@ -332,7 +328,7 @@ frmAlign& frmExec::alignWindow() {
 }
 
 void frmExec::cmdDecode_Click() {
-    showRoutedWindow(&ReaderLink::setDecodeRouting, showDecodeWindow);
+    showRoutedWindow(decodeWindow(), showDecodeWindow);
 }
 
 frmDecode& frmExec::decodeWindow() {
@@ -342,17 +338,16 @@ frmDecode& frmExec::decodeWindow() {
     return *decode_;
 }
 
-void frmExec::showRoutedWindow(void (ReaderLink::*setRouting)(bool),
-                               const std::function<void()>& show) {
+void frmExec::showRoutedWindow(LineReceiver& receiver, const std::function<void()>& show) {
     if (!portReady())
         return;
     CloseCOM();
-    if (!OpenCOM(link_.currentPort))
+    if (!OpenCOM(link_.currentPort()))
         return; // a window with no line to read would only show nothing
-    (link_.*setRouting)(true);
+    link_.setReceiver(&receiver);
     if (show)
         show();
-    (link_.*setRouting)(false);
+    link_.setReceiver(nullptr);
 }
 
 void frmExec::cmdSetup_Click() {
@@ -381,7 +376,7 @@ void frmExec::IdentifySymbology() {
 
 void frmExec::cmdDefaults_Click() {
     if (portReady())
-        sendDefaultConfiguration(link_);
+        playExchange(link_, prompter_, defaultConfigurationExchange());
 }
 
 void frmExec::cmdSave_Click() {
@@ -392,7 +387,7 @@ void frmExec::cmdSave_Click() {
         return;
     QString text = QStringLiteral("The settings were not saved as the power-on defaults.");
     if (!link_.isOpen())
-        text += QChar(u'\r') + describePortNotOpen(link_.currentPort, portProblem_);
+        text += QChar(u'\r') + describePortNotOpen(link_.currentPort(), portProblem_);
     prompter_.warn(text);
 }
 
