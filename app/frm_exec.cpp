@@ -1,6 +1,7 @@
 #include "app/frm_exec.h"
 
 #include "align/frm_align.h"
+#include "app/ports_dialog.h"
 #include "decode/frm_decode.h"
 #include "reader_ops/default_config.h"
 #include "reader_ops/exchange_runner.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPointer>
+#include <QTextStream>
 
 namespace {
 // What the button is called; on screen its run of blanks breaks it into two lines.
@@ -48,6 +50,7 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
     connect(cmdSymbols, &QPushButton::clicked, this, guarded(&frmExec::cmdSymbols_Click));
     connect(cmdDefaults, &QPushButton::clicked, this, guarded(&frmExec::cmdDefaults_Click));
     connect(cmdSave, &QPushButton::clicked, this, guarded(&frmExec::cmdSave_Click));
+    connect(cmdPorts, &QPushButton::clicked, this, guarded(&frmExec::cmdPorts_Click));
     // A vanished device closes the port at once; the operator sees it as "Offline".
     connect(&link_, &ReaderLink::lineLost, this, [this](const QString& reason) {
         portProblem_ = {PortFailure::Lost, link_.ports().deviceFor(link_.currentPort()), reason};
@@ -73,6 +76,9 @@ const WindowLayout& frmExec::layout() {
          .twips = {120, 120, 2052, 972}},
         {.name = "cboComPorts", .kind = ComboBox, .twips = {360, 360, 1332, 288}, .tabIndex = 1,
          .parent = "frmSetup"},
+        // Opens the Ports dialog; its tooltip names it.
+        {.name = "cmdPorts", .kind = Button, .caption = "...", .twips = {1716, 360, 288, 288},
+         .tabIndex = 8, .parent = "frmSetup"},
         {.name = "lblCOMM", .kind = Label, .caption = "lblCOMM", .twips = {600, 1320, 972, 252},
          .font = ControlSpec::Font::Bold, .alignment = Qt::AlignCenter},
         {.name = "Label1", .kind = Label, .caption = "Firmware Version:",
@@ -121,6 +127,9 @@ void frmExec::buildControls() {
     control(cmdDecode, "cmdDecode");
     control(cmdSymbols, "cmdSymbols");
     control(cmdSetup, "cmdSetup");
+    control(cmdPorts, "cmdPorts");
+    cmdPorts->setToolTip(QStringLiteral("Ports"));
+    cmdPorts->setAccessibleName(QStringLiteral("Ports"));
 
     lblCOMM->setAutoFillBackground(true);
     setStatusColours(lblCOMM, kRed, kWhite);
@@ -132,8 +141,37 @@ void frmExec::buildControls() {
     Timer1->setTimerType(Qt::PreciseTimer);
 }
 
+void frmExec::renumberPorts() {
+    if (!catalog_)
+        return;
+    catalog_->refresh();
+    link_.setPorts(catalog_->portMap());
+}
+
+QString frmExec::portToolTip(qint16 port) const {
+    const QString device = link_.ports().deviceFor(port);
+    if (!catalog_)
+        return device;
+    const NumberedPort& numbered = catalog_->numbering().port(port);
+    QStringList lines{device};
+    for (const auto& [what, text] :
+         {std::pair{"", numbered.details.description}, std::pair{"Maker: ", numbered.details.maker},
+          std::pair{"Serial number: ", numbered.details.serialNumber}}) {
+        if (!text.isEmpty())
+            lines << QLatin1String(what) + text;
+    }
+    if (!numbered.found && numbered.origin == PortOrigin::Remembered)
+        lines << QStringLiteral("(not plugged in)");
+    return lines.join(u'\n');
+}
+
 void frmExec::Form_Load() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    renumberPorts();
+    if (catalog_) {
+        if (const QString problem = catalog_->takeStoreProblem(); !problem.isEmpty())
+            QTextStream(stderr) << "ksr-utility: " << problem << Qt::endl;
+    }
     // Why COM1 did not probe well is kept: the load opens no other port.
     PortError firstPortProblem;
     const auto probe = [this, &firstPortProblem](qint16 n) {
@@ -160,6 +198,8 @@ void frmExec::Form_Load() {
     // for the operations that will need the port.
     portProblem_ = firstPortProblem;
     ShowStatus(false);
+    if (cboComPorts->count() == 0)
+        lblCOMM->setToolTip(noUsablePortAdvice(catalog_ ? int(catalog_->found().size()) : 0));
 }
 
 void frmExec::showPortRows(const QList<qint16>& ports, qint16 selected) {
@@ -167,6 +207,7 @@ void frmExec::showPortRows(const QList<qint16>& ports, qint16 selected) {
     portTable_.fill(0);
     for (const qint16 n : ports) {
         cboComPorts->addItem(QStringLiteral("COM%1").arg(n));
+        cboComPorts->setItemData(cboComPorts->count() - 1, portToolTip(n), Qt::ToolTipRole);
         portTable_[cboComPorts->count() - 1] = n;
     }
     cboComPorts->setCurrentIndex(int(ports.indexOf(selected))); // -1: no row
@@ -177,6 +218,44 @@ void frmExec::cboComPorts_DropDown() {
     // reopens it once the device is back; it is not probed, its line stays untouched.
     const int row = cboComPorts->currentIndex();
     const qint16 kept = row >= 0 ? portTable_[row] : 0;
+    renumberPorts();
+    showPortRows(listablePorts([this](qint16 n) { return TestCOM(n); }, kept), kept);
+    if (cboComPorts->count() > 0)
+        lblCOMM->setToolTip({});
+}
+
+void frmExec::cmdPorts_Click() {
+    if (!catalog_)
+        return;
+    renumberPorts();
+    const QString openDevice =
+        link_.isOpen() ? link_.ports().deviceFor(link_.currentPort()) : QString();
+    PortsDialog dialog(
+        *catalog_,
+        [&openDevice](const QString& device) {
+            if (!openDevice.isEmpty() && canonicalDevice(device) == canonicalDevice(openDevice))
+                return QStringLiteral("in use here");
+            return portStateWord(probeDevice(device));
+        },
+        this);
+    if (dialog.exec() != QDialog::Accepted || dialog.changes().isEmpty())
+        return;
+    QString error;
+    if (!catalog_->apply(dialog.changes(), &error))
+        prompter_.warn(QStringLiteral("The port numbers were not stored: %1.").arg(error));
+    link_.setPorts(catalog_->portMap());
+    // The open port stays open unless its own number now stands for another device.
+    const qint16 current = link_.currentPort();
+    if (link_.isOpen() &&
+        canonicalDevice(link_.ports().deviceFor(current)) != canonicalDevice(openDevice)) {
+        CloseCOM();
+        portProblem_ = {PortFailure::Missing, link_.ports().deviceFor(current), {}};
+        ShowStatus(false);
+    }
+    // A number that stands for nothing now has no row, not even the chosen one.
+    const int row = cboComPorts->currentIndex();
+    const qint16 kept =
+        row >= 0 && !link_.ports().deviceFor(portTable_[row]).isEmpty() ? portTable_[row] : 0;
     showPortRows(listablePorts([this](qint16 n) { return TestCOM(n); }, kept), kept);
 }
 
@@ -333,7 +412,8 @@ void frmExec::runExclusive(const std::function<void()>& operation) {
 void frmExec::setOperatorControlsEnabled(bool enabled) {
     for (QWidget* control : {static_cast<QWidget*>(cboComPorts), static_cast<QWidget*>(cmdDefaults),
                              static_cast<QWidget*>(cmdSave), static_cast<QWidget*>(cmdAlign),
-                             static_cast<QWidget*>(cmdSymbols), static_cast<QWidget*>(cmdSetup)})
+                             static_cast<QWidget*>(cmdSymbols), static_cast<QWidget*>(cmdSetup),
+                             static_cast<QWidget*>(cmdPorts)})
         control->setEnabled(enabled);
     // "Decode Test" stays disabled whatever happens.
 }

@@ -17,6 +17,8 @@
 #include <functional>
 
 class Prompter;
+class PortCatalog;
+class PortsDialog;
 class frmSymbols;
 class frmAlign;
 class frmDecode;
@@ -31,6 +33,9 @@ public:
 
     // The window's controls, as the window is built from them.
     static const WindowLayout& layout();
+
+    // The devices found and their numbers; without one (tests), the ports given are all.
+    void setPortCatalog(PortCatalog* catalog) { catalog_ = catalog; }
 
     // The load steps: probe the ports, start the tick timer, fill the expected settings and
     // select COM1 (which verifies the reader there). Runs before the window is first shown.
@@ -71,6 +76,7 @@ public:
     QPushButton* cmdDecode;
     QPushButton* cmdSymbols;
     QPushButton* cmdSetup;
+    QPushButton* cmdPorts;
     QTimer* Timer1;
 
     void cboComPorts_Click();
@@ -82,6 +88,8 @@ public:
     void cmdSymbols_Click();
     void cmdDefaults_Click();
     void cmdSave_Click();
+    // The Ports dialog; OK stores its changes and rebuilds the list.
+    void cmdPorts_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,6 +99,10 @@ private:
     // Rebuilds the rows and the port table from `ports` (ascending) and selects the row of
     // `selected`, or none. Chooses nothing: no port is closed, opened or verified.
     void showPortRows(const QList<qint16>& ports, qint16 selected);
+    // Looks for the devices again and numbers them (with a catalog).
+    void renumberPorts();
+    // What a port's row tells when pointed at: device, description, maker, serial number.
+    QString portToolTip(qint16 port) const;
     void ShowStatus(bool online);
     void IdentifySymbology();
     void Timer1_Timer();
@@ -118,4 +130,5 @@ private:
     frmSymbols* symbols_ = nullptr;
     frmAlign* align_ = nullptr;
     frmDecode* decode_ = nullptr;
+    PortCatalog* catalog_ = nullptr;
 };

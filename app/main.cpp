@@ -3,6 +3,7 @@
 #include "cli/command_line.h"
 #include "cli/run_command.h"
 #include "link/line_trace.h"
+#include "link/port_catalog.h"
 #include "ui/message_box_prompter.h"
 #ifdef KSR_SIMULATOR
 #include "simulator/pty_reader.h"
@@ -61,7 +62,11 @@ int runWindow(int argc, char* argv[], CommandLine options) {
     if (!options.tracePath.isEmpty())
         trace = std::make_unique<LineTrace>(options.tracePath);
     MessageBoxPrompter prompter;
-    frmExec window(options.ports, options.reportPath, prompter);
+    // The devices found, numbered as remembered; --port (and --simulate) over them this run.
+    PortCatalog catalog(systemDeviceList(), PortStore(PortStore::defaultPath()),
+                        options.ports.mapped());
+    frmExec window(catalog.portMap(), options.reportPath, prompter);
+    window.setPortCatalog(&catalog);
     window.link().setTrace(trace.get());
     window.Form_Load();
     window.show();

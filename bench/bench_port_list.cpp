@@ -1,6 +1,8 @@
-// How long the port list keeps the window busy when it drops down and probes COM1..COM16 again.
+// How long the port list keeps the window busy when it drops down, numbers the devices found and
+// probes COM1..COM16 again.
 
 #include "bench_support.h"
+#include "link/port_catalog.h"
 #include "main_window_rig.h"
 
 #include <QAbstractItemView>
@@ -99,5 +101,63 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     printFigures(QStringLiteral("COM2..COM16 = device paths that do not exist:"), missing);
+
+    // The same 16 readers found as USB adapters, numbered from the remembered file: what the
+    // drop-down adds to the probe.
+    QList<FoundDevice> found{{rig.com1->devicePath(),
+                              QStringLiteral("/dev/serial/by-id/usb-1"),
+                              {},
+                              QStringLiteral("reader"),
+                              QStringLiteral("KSR"),
+                              {}}};
+    for (int n = 2; n <= PortMap::kLastPort; ++n)
+        found.append({readers[n - 2]->devicePath(),
+                      QStringLiteral("/dev/serial/by-id/usb-%1").arg(n),
+                      {},
+                      QStringLiteral("reader"),
+                      QStringLiteral("KSR"),
+                      {}});
+    PortCatalog catalog([&found] { return found; },
+                        PortStore(rig.dir.filePath(QStringLiteral("ports.ini"))), {});
+    rig.window.reset();
+    rig.com1->clearReceived();
+    frmExec& w = rig.make(catalog.portMap());
+    w.setPortCatalog(&catalog);
+    w.Form_Load();
+    w.show();
+    QList<double> numbering, system, systemCpu, popup;
+    const DeviceList systemList = systemDeviceList();
+    for (int k = 0; k < runs; ++k) {
+        runEventLoopFor(20);
+        const qint64 t0 = monotonicNs();
+        catalog.refresh();
+        w.link().setPorts(catalog.portMap());
+        const qint64 cpu1 = processCpuNs();
+        const qint64 t1 = monotonicNs();
+        const qsizetype count = systemList().size();
+        const qint64 t2 = monotonicNs();
+        systemCpu << ms(processCpuNs() - cpu1);
+        w.cboComPorts->showPopup();
+        const qint64 t3 = monotonicNs();
+        ok = ok && count >= 0 && w.cboComPorts->count() == 16;
+        w.cboComPorts->hidePopup();
+        numbering << ms(t1 - t0);
+        system << ms(t2 - t1);
+        popup << ms(t3 - t2);
+    }
+    if (!ok) {
+        print(QStringLiteral("the numbered run went wrong"));
+        return 1;
+    }
+    print(QStringLiteral(
+        "COM1..COM16 = 16 simulated readers found as adapters, numbers remembered:"));
+    print(QStringLiteral("  list read, file read, numbered    ") +
+          describe(summarize(numbering), QStringLiteral(" ms"), 2));
+    print(QStringLiteral("  this machine's device list        ") +
+          describe(summarize(system), QStringLiteral(" ms"), 2));
+    print(QStringLiteral("    of it CPU time                  ") +
+          describe(summarize(systemCpu), QStringLiteral(" ms"), 2));
+    print(QStringLiteral("  drop-down (all of it + probe)     ") +
+          describe(summarize(popup), QStringLiteral(" ms"), 2));
     return 0;
 }

@@ -25,6 +25,7 @@ constexpr CommandName kCommands[] = {
     {SubCommand::Identify, "identify"},
     {SubCommand::Symbologies, "symbologies"},
     {SubCommand::Align, "align"},
+    {SubCommand::ListPorts, "ports"},
     {SubCommand::ListPorts, "list-ports"},
 };
 
@@ -138,7 +139,12 @@ QString helpText(const QCommandLineParser& parser, bool withQtOptions) {
         "                        --reports N, Ctrl-C or SIGTERM; then the reader leaves\n"
         "                        alignment mode (\"+5\", \"W2\"). A reader that sends no\n"
         "                        report for --timeout S seconds (3) ends it as no-answer.\n"
-        "  list-ports            COM1 to COM16 with their devices and state (or --list-ports).\n"
+        "  ports                 COM1 to COM16 with their devices, state and how each number\n"
+        "                        was given (also list-ports or --list-ports).\n"
+        "  ports assign COMn DEVICE\n"
+        "                        Give DEVICE (an adapter, any device path) the number COMn\n"
+        "                        from now on, remembered in ~/.config/ksr-utility/ports.ini.\n"
+        "  ports free COMn       Forget COMn's device.\n"
         "\n");
     QString options = parser.helpText();
     options = options.mid(options.indexOf(QStringLiteral("Options:")));
@@ -346,11 +352,11 @@ QList<OptionRow> optionRows() {
     return {
         {"port",
          "COMn=DEVICE",
-         s("The device that stands for COMn (repeatable), e.g. COM2=/dev/ttyUSB0. Unmapped, COMn "
-           "is the system's own port."),
+         s("The device that stands for COMn (repeatable), e.g. COM2=/dev/ttyUSB0. For this run "
+           "only; without it each serial device found has its own COMn."),
          {},
          mapPorts},
-        {"list-ports", nullptr, s("The same as the list-ports command."), {}, {}, C::ListPorts},
+        {"list-ports", nullptr, s("The same as the ports command."), {}, {}, C::ListPorts},
         {"report",
          "FILE",
          s("The window: where its settings report goes (default %1). Commands: write the one "
@@ -368,8 +374,8 @@ QList<OptionRow> optionRows() {
          s("Record every frame sent, every chunk received and the line's events to FILE (- for "
            "standard error)."),
          QList<SubCommand>{C::Window} + readerCommands, text(&CommandLine::tracePath, "file name")},
-        {"json", nullptr, s("Print one JSON document instead of a table."), readerCommands,
-         flag(&CommandLine::json)},
+        {"json", nullptr, s("Print one JSON document instead of a table."),
+         readerCommands + QList<SubCommand>{C::ListPorts}, flag(&CommandLine::json)},
         {"yes", nullptr, s("save: do not ask before saving."), {C::Save}, flag(&CommandLine::yes)},
         {"no-prompt",
          nullptr,
@@ -452,8 +458,29 @@ std::optional<QString> readCommand(const QCommandLineParser& parser, const QList
 }
 
 // COMn (upper case), device paths or "all", each once, as many as the command takes.
-std::optional<QString> readPortArguments(const QStringList& positional, CommandLine* options) {
+// "assign COMn DEVICE" or "free COMn" after ports; empty when it is one of them.
+QString portsEditError(QStringList& words) {
+    const QString verb = words.value(0);
+    const int count = verb == QStringLiteral("assign") ? 3 : verb == QStringLiteral("free") ? 2 : 0;
+    if (count == 0)
+        return QStringLiteral("ports takes assign COMn DEVICE or free COMn, not \"%1\"").arg(verb);
+    if (words.size() != count)
+        return QStringLiteral("expected ports %1")
+            .arg(count == 3 ? QStringLiteral("assign COMn DEVICE") : QStringLiteral("free COMn"));
+    words[1] = words[1].toUpper();
+    if (!isPortArgument(words[1]) || !words[1].startsWith(QStringLiteral("COM")))
+        return QStringLiteral("unknown port \"%1\": give COM1 to COM16").arg(words[1]);
+    return {};
+}
+
+std::optional<QString> readPortArguments(QStringList positional, CommandLine* options) {
     const SubCommand command = options->command;
+    if (command == SubCommand::ListPorts && !positional.isEmpty()) {
+        if (const QString error = portsEditError(positional); !error.isEmpty())
+            return error;
+        options->portsEdit = positional;
+        positional.clear();
+    }
     for (const QString& argument : positional) {
         if (command == SubCommand::Window || command == SubCommand::ListPorts)
             return QStringLiteral("unexpected argument \"%1\"").arg(argument);

@@ -26,6 +26,8 @@ struct CommandLine {
     QList<int> disable;
     int reports = 0;           // align: stop after this many; 0 until interrupted
     double timeoutSeconds = 3; // align: no report for this long ends the command
+    // ports: {"assign", COMn, DEVICE} or {"free", COMn}; empty to list them.
+    QStringList portsEdit;
 };
 
 // The outcome of reading the arguments: either options to run with, or text to print and an
@@ -39,7 +41,7 @@ struct CommandLineOutcome {
 
 CommandLineOutcome parseCommandLine(const QStringList& arguments);
 
-// "verify", "list-ports", ...; empty for the window.
+// "verify", "ports", ...; empty for the window.
 QString subCommandName(SubCommand command);
 
 // Symbology names as the dialog captions them, case, blanks and commas aside ("code 39",

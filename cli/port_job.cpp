@@ -40,7 +40,8 @@ PortJob::PortJob(const PortTarget& target, Settings settings, LineTrace* trace, 
     ReaderLink& link = line_.link();
     connect(&link, &ReaderLink::openFinished, this, &PortJob::onOpened);
     connect(&link, &ReaderLink::lineLost, this, [this](const QString& reason) {
-        fail(PortStatus::Lost, QStringLiteral("the device was lost: ") + reason);
+        fail(PortStatus::Lost,
+             QStringLiteral("the device was lost: ") + systemErrorInWords(reason));
     });
 }
 

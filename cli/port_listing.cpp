@@ -1,71 +1,96 @@
 #include "cli/port_listing.h"
 
 #include "cli/text_table.h"
+#include "link/port_catalog.h"
 #include "link/reader_link.h"
 
-#include <QSerialPortInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 
 namespace {
-QString portState(ReaderLink& link, qint16 port) {
-    switch (link.TestCOM(port)) {
-    case 0:
-        return QStringLiteral("free");
-    case 1:
-        return QStringLiteral("busy");
-    default:
-        break;
+struct Row {
+    int port = 0;
+    const NumberedPort* numbered = nullptr;
+    QString state;
+};
+
+struct Listing {
+    QList<Row> rows;
+    bool anyUsable = false;
+};
+
+Listing probe(const PortCatalog& catalog) {
+    Listing listing;
+    ReaderLink link(catalog.portMap());
+    for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
+        Row row{n, &catalog.numbering().port(n), {}};
+        if (!row.numbered->device.isEmpty()) {
+            PortError why;
+            const qint16 code = link.TestCOM(static_cast<qint16>(n), &why);
+            row.state = code == 1 ? QStringLiteral("in use") : portStateWord(why);
+            listing.anyUsable = listing.anyUsable || code == 0;
+        }
+        listing.rows << row;
     }
-    // Say why it is not usable, which the probe's result alone does not tell.
-    if (link.OpenCOM(port)) {
-        link.CloseCOM();
-        return QStringLiteral("free");
-    }
-    switch (link.lastOpenError().kind) {
-    case PortFailure::NoPermission:
-        return QStringLiteral("no permission");
-    case PortFailure::Missing:
-        return QStringLiteral("missing");
-    case PortFailure::Busy:
-        return QStringLiteral("busy");
-    default:
-        return QStringLiteral("not usable (%1)").arg(link.lastOpenError().detail);
-    }
+    return listing;
 }
 
-QString usbDetails(const QSerialPortInfo& info) {
-    QStringList parts;
-    if (!info.description().isEmpty())
-        parts << info.description();
-    if (!info.manufacturer().isEmpty())
-        parts << info.manufacturer();
-    if (info.hasVendorIdentifier() && info.hasProductIdentifier())
-        parts << QStringLiteral("USB %1:%2")
-                     .arg(info.vendorIdentifier(), 4, 16, QChar(u'0'))
-                     .arg(info.productIdentifier(), 4, 16, QChar(u'0'));
-    if (!info.serialNumber().isEmpty())
-        parts << QStringLiteral("serial %1").arg(info.serialNumber());
-    return parts.join(QStringLiteral(", "));
+QString dash(const QString& text) {
+    return text.isEmpty() ? QStringLiteral("-") : text;
 }
 } // namespace
 
-QString portListing(ReaderLink& link) {
+QString portListing(const PortCatalog& catalog) {
+    const Listing listing = probe(catalog);
     QList<QStringList> rows;
-    for (qint16 port = PortMap::kFirstPort; port <= PortMap::kLastPort; ++port) {
-        const QString device = link.ports().deviceFor(port);
-        rows.append({QStringLiteral("COM%1").arg(port),
-                     device.isEmpty() ? QStringLiteral("-") : device, portState(link, port)});
+    for (const Row& row : listing.rows) {
+        QStringList cells{QStringLiteral("COM%1").arg(row.port), dash(row.numbered->device),
+                          dash(row.state), dash(originName(row.numbered->origin))};
+        // No blanks at the end of a line without a description.
+        if (const QString description = deviceDescription(row.numbered->details);
+            !description.isEmpty())
+            cells << description;
+        rows.append(cells);
     }
-    QString text = alignedColumns(
-        {QStringLiteral("Port"), QStringLiteral("Device"), QStringLiteral("State")}, rows);
-    text += QStringLiteral("\nSerial devices on this system (use one with --port COMn=DEVICE):\n");
-    const auto infos = QSerialPortInfo::availablePorts();
-    if (infos.isEmpty())
-        text += QStringLiteral("  none found\n");
-    for (const QSerialPortInfo& info : infos) {
-        const QString details = usbDetails(info);
-        text += QStringLiteral("  %1%2\n")
-                    .arg(info.systemLocation(),
-                         details.isEmpty() ? QString() : QStringLiteral("  ") + details);
+    QString text =
+        alignedColumns({QStringLiteral("Port"), QStringLiteral("Device"), QStringLiteral("State"),
+                        QStringLiteral("Given"), QStringLiteral("Description")},
+                       rows);
+    for (const FoundDevice& device : catalog.numbering().unnumbered) {
+        text += QStringLiteral("\nNo COM number is free for %1%2. Free one with "
+                               "\"ksr-utility ports free COMn\" or in the Ports dialog.\n")
+                    .arg(device.path, deviceDescription(device).isEmpty()
+                                          ? QString()
+                                          : QStringLiteral(" (%1)").arg(deviceDescription(device)));
     }
+    if (!listing.anyUsable)
+        text += u'\n' + noUsablePortAdvice(int(catalog.found().size())) + u'\n';
+    text += QStringLiteral("\nNumbers are remembered in %1.\n").arg(catalog.store().path());
     return text;
+}
+
+QJsonDocument portListingJson(const PortCatalog& catalog) {
+    const Listing listing = probe(catalog);
+    QJsonArray ports;
+    for (const Row& row : listing.rows) {
+        const FoundDevice& details = row.numbered->details;
+        ports.append(QJsonObject{{QStringLiteral("port"), QStringLiteral("COM%1").arg(row.port)},
+                                 {QStringLiteral("device"), row.numbered->device},
+                                 {QStringLiteral("state"), row.state},
+                                 {QStringLiteral("given"), originName(row.numbered->origin)},
+                                 {QStringLiteral("description"), details.description},
+                                 {QStringLiteral("maker"), details.maker},
+                                 {QStringLiteral("serial"), details.serialNumber}});
+    }
+    QJsonArray unnumbered;
+    for (const FoundDevice& device : catalog.numbering().unnumbered)
+        unnumbered.append(device.path);
+    QJsonObject document{{QStringLiteral("ports"), ports},
+                         {QStringLiteral("unnumbered"), unnumbered},
+                         {QStringLiteral("file"), catalog.store().path()}};
+    if (!listing.anyUsable)
+        document.insert(QStringLiteral("advice"), noUsablePortAdvice(int(catalog.found().size())));
+    if (!catalog.storeProblem().isEmpty())
+        document.insert(QStringLiteral("problem"), catalog.storeProblem());
+    return QJsonDocument(document);
 }

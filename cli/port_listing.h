@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QJsonDocument>
 #include <QString>
 
-class ReaderLink;
+class PortCatalog;
 
-// COM1 to COM16 with their devices and state, then the serial devices the system knows.
-QString portListing(ReaderLink& link);
+// COM1 to COM16 as the catalog numbers them, each with its device, state (each one probed),
+// how its number was given and what the system says about it; then the devices that got no
+// number, and what to do when none of the ports can be used.
+QString portListing(const PortCatalog& catalog);
+QJsonDocument portListingJson(const PortCatalog& catalog);

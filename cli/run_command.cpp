@@ -5,6 +5,7 @@
 #include "cli/port_listing.h"
 #include "cli/terminal.h"
 #include "link/line_trace.h"
+#include "link/port_catalog.h"
 #include "program/termination_signals.h"
 #include "reader_ops/permanent_save.h"
 #include "reader_ops/symbology_identification.h"
@@ -167,18 +168,48 @@ int runAlign(const CommandLine& options, const PortTarget& target, LineTrace* tr
 
 } // namespace
 
-int runCommand(const CommandLine& options) {
-    if (options.command == SubCommand::ListPorts) {
-        ReaderLink link(options.ports);
-        QTextStream(stdout) << portListing(link);
-        return 0;
+// ports assign COMn DEVICE, ports free COMn, then the table.
+int runPorts(const CommandLine& options, PortCatalog& catalog) {
+    int status = 0;
+    if (!options.portsEdit.isEmpty()) {
+        const int port = options.portsEdit.value(1).mid(3).toInt();
+        const QString device = options.portsEdit.value(2);
+        QString error;
+        if (!catalog.apply({{port, device}}, &error)) {
+            // A file that cannot be used has been named already.
+            printError(error == catalog.storeProblem() ? QStringLiteral("nothing was stored")
+                                                       : error);
+            status = 1;
+        } else if (!options.json) {
+            QTextStream(stdout) << (device.isEmpty()
+                                        ? QStringLiteral("COM%1 is free.\n").arg(port)
+                                        : QStringLiteral("COM%1 is %2 from now on.\n\n")
+                                              .arg(port)
+                                              .arg(catalog.numbering().port(port).device));
+        }
     }
+    if (options.json)
+        QTextStream(stdout) << portListingJson(catalog).toJson(QJsonDocument::Indented);
+    else
+        QTextStream(stdout) << portListing(catalog);
+    return status;
+}
+
+int runCommand(const CommandLine& options) {
+    // COM1 to COM16: the devices found, numbered as remembered, --port over all of them.
+    PortCatalog catalog(systemDeviceList(), PortStore(PortStore::defaultPath()),
+                        options.ports.mapped());
+    if (const QString problem = catalog.takeStoreProblem(); !problem.isEmpty())
+        printError(problem);
+    const PortMap ports = catalog.portMap();
+    if (options.command == SubCommand::ListPorts)
+        return runPorts(options, catalog);
     std::unique_ptr<LineTrace> trace;
     if (!options.tracePath.isEmpty())
         trace = std::make_unique<LineTrace>(options.tracePath);
 
     QString error;
-    const auto resolved = resolvePorts(options.portArguments, options.ports, &error);
+    const auto resolved = resolvePorts(options.portArguments, ports, &error);
     if (!resolved) {
         QTextStream(stderr) << usageError(error) << Qt::endl;
         return 2;
@@ -186,7 +217,7 @@ int runCommand(const CommandLine& options) {
     QList<PortTarget> targets = *resolved;
     if (options.command == SubCommand::Save) {
         // The question names exactly the ports that would be saved on.
-        ReaderLink probe(options.ports);
+        ReaderLink probe(ports);
         targets.removeIf([&probe](const PortTarget& target) {
             return target.optional && probe.TestCOM(static_cast<qint16>(target.comNumber)) < 0;
         });

@@ -18,6 +18,8 @@ public:
     void map(int port, const QString& device);
     // Empty when the port has no device.
     QString deviceFor(int port) const;
+    // The ports given a device with map(), COMn -> device.
+    const QMap<int, QString>& mapped() const { return mapped_; }
 
     struct Assignment {
         int port = 0;

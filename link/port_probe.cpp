@@ -13,6 +13,15 @@ QString canonicalDevice(const QString& device) {
     return canonical.isEmpty() ? device : canonical;
 }
 
+PortError probeDevice(const QString& device) {
+    QSerialPort port(device);
+    if (port.open(QIODevice::ReadWrite)) {
+        port.close();
+        return {PortFailure::None, device, {}};
+    }
+    return {classifyOpenError(port.error(), device), device, port.errorString()};
+}
+
 PortFailure classifyOpenError(QSerialPort::SerialPortError error, const QString& device) {
     switch (error) {
     case QSerialPort::NoError:
@@ -30,8 +39,44 @@ PortFailure classifyOpenError(QSerialPort::SerialPortError error, const QString&
 #endif
         return PortFailure::Busy;
     default:
-        return QFileInfo::exists(device) ? PortFailure::Other : PortFailure::Missing;
+        break;
     }
+    const QFileInfo info(device);
+    if (!info.exists())
+        return PortFailure::Missing;
+    if (info.isDir())
+        return PortFailure::Folder;
+    // Qt fails on the terminal settings of anything that is no terminal ("Inappropriate ioctl").
+    if (error == QSerialPort::UnsupportedOperationError || info.isFile())
+        return PortFailure::NotSerial;
+    return PortFailure::Other;
+}
+
+QString systemErrorInWords(const QString& systemText) {
+    if (systemText.contains(QStringLiteral("Inappropriate ioctl"), Qt::CaseInsensitive))
+        return QStringLiteral("not a serial port");
+    if (systemText.contains(QStringLiteral("Is a directory"), Qt::CaseInsensitive))
+        return QStringLiteral("a folder, not a device");
+    return systemText;
+}
+
+QString portStateWord(const PortError& error) {
+    switch (error.kind) {
+    case PortFailure::None:
+        return QStringLiteral("present");
+    case PortFailure::Busy:
+        return QStringLiteral("in use");
+    case PortFailure::NoPermission:
+        return QStringLiteral("no permission");
+    case PortFailure::Missing:
+    case PortFailure::Lost:
+        return QStringLiteral("missing");
+    case PortFailure::NotSerial:
+    case PortFailure::Folder:
+    case PortFailure::Other:
+        break;
+    }
+    return portFailureReason(error);
 }
 
 QString portFailureReason(const PortError& error) {
@@ -44,14 +89,20 @@ QString portFailureReason(const PortError& error) {
         return QStringLiteral(
             "no permission to use the device (add the user to the dialout group)");
     case PortFailure::Missing:
-        return error.device.isEmpty() ? QStringLiteral("no device stands for this port")
-                                      : QStringLiteral("the device does not exist");
+        return error.device.isEmpty()
+                   ? QStringLiteral("no device stands for this port (give it one in the Ports "
+                                    "dialog or with ksr-utility ports assign)")
+                   : QStringLiteral("the device does not exist");
     case PortFailure::Lost:
         return QStringLiteral("the device was lost");
+    case PortFailure::NotSerial:
+        return QStringLiteral("not a serial port");
+    case PortFailure::Folder:
+        return QStringLiteral("a folder, not a device");
     case PortFailure::Other:
         break;
     }
-    return error.detail;
+    return systemErrorInWords(error.detail);
 }
 
 namespace {

@@ -12,6 +12,8 @@ enum class PortFailure {
     NoPermission, // the user may not use the device (not in the dialout group)
     Missing,      // no device at that path (unplugged, never there)
     Lost,         // it was open and went away (unplugged, hung up)
+    NotSerial,    // a regular file, /dev/null, a pseudo-terminal whose other end is gone
+    Folder,       // a directory
     Other,
 };
 
@@ -21,11 +23,21 @@ struct PortError {
     QString detail; // the system's own words, for the rarer failures
 };
 
+// Opens `device` as the link would, closes it again, and says why it would not open.
+PortError probeDevice(const QString& device);
+
 // A symlink and its target are one port: resolve to the real device path.
 QString canonicalDevice(const QString& device);
 
 // Qt reports both "already open elsewhere" and "not allowed" as PermissionError.
 PortFailure classifyOpenError(QSerialPort::SerialPortError error, const QString& device);
+
+// The system's words for the failures a technician meets, in the program's: "Inappropriate
+// ioctl for device" is "not a serial port", "Is a directory" is "a folder, not a device".
+QString systemErrorInWords(const QString& systemText);
+
+// A port's state in one or two words: "present", "in use", "no permission", "missing", ...
+QString portStateWord(const PortError& error);
 
 // Why, in words for the operator: "it is in use by another program".
 QString portFailureReason(const PortError& error);

@@ -11,7 +11,7 @@ ksr_add_test(tst_main_window
   LIBS ksr_app ksr_simulator
   TIMEOUT 120)
 # Captions fit and nothing overlaps on scaled displays too.
-ksr_add_scaled_runs(tst_main_window FACTORS 1.5 2 FUNCTIONS controlsFollowTheLayoutTable)
+ksr_add_scaled_runs(tst_main_window FACTORS 1.25 1.5 2 FUNCTIONS controlsFollowTheLayoutTable)
 
 ksr_add_test(tst_verification
   LABEL e2e
@@ -28,6 +28,8 @@ ksr_add_test(tst_port_list
   SOURCES e2e/tst_port_list.cpp
   LIBS ksr_app ksr_simulator
   TIMEOUT 60)
+# The Ports dialog's captions fit on scaled displays too.
+ksr_add_scaled_runs(tst_port_list FACTORS 1.25 1.5 2 FUNCTIONS portsDialogFollowsItsLayoutTable)
 
 ksr_add_test(tst_no_display
   LABEL e2e

@@ -24,3 +24,10 @@ ksr_add_test(tst_verification_judgement
   SOURCES unit/tst_verification_judgement.cpp
   LIBS ksr_reader_ops ksr_reader_model
   TIMEOUT 30)
+
+# COM numbers for the devices found, and the file that remembers them.
+ksr_add_test(tst_port_numbering
+  LABEL unit
+  SOURCES unit/tst_port_numbering.cpp
+  LIBS ksr_link
+  TIMEOUT 30)

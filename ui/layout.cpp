@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
 #include <algorithm>
 
 namespace {
@@ -34,6 +35,8 @@ QWidget* makeControl(const ControlSpec& entry, QWidget* parent, const Twips& t) 
         // Drawing scales by the laid-out size in twips, so it lands where the layout says.
         return new Canvas(entry.twips.width(), entry.twips.height(), t.px(14400) / 14400.0, kWhite,
                           parent);
+    case ControlSpec::Kind::Table:
+        return new QTableWidget(parent);
     }
     return nullptr;
 }

@@ -10,7 +10,7 @@ class QWidget;
 
 // One control of a window's layout table: what it is, what it says, where it lies.
 struct ControlSpec {
-    enum class Kind { Label, Button, CheckBox, GroupBox, ComboBox, Canvas };
+    enum class Kind { Label, Button, CheckBox, GroupBox, ComboBox, Canvas, Table };
     enum class Font {
         Window, // the window's own dialog font
         Bold,   // the same, bold

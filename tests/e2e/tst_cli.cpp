@@ -19,6 +19,7 @@
 
 #include <csignal>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -82,6 +83,9 @@ void startUtility(QProcess& process, const QStringList& arguments, const QString
     QProcessEnvironment env;
     env.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
     env.insert(QStringLiteral("HOME"), home);
+    // No serial device of this machine; port numbers kept in the test's own folder.
+    env.insert(QStringLiteral("KSR_DEVICE_LIST"), QStringLiteral("/dev/null"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
     if (!loggingRules.isEmpty())
         env.insert(QStringLiteral("QT_LOGGING_RULES"), loggingRules);
     // A sanitizer build reports where the suite looks.
@@ -205,6 +209,17 @@ private slots:
             << Options{{}} << kNobody << QStringList{s("verify"), s("COM1"), s("--bogus")} << 2
             << Bytes{QByteArray()} << QStringList{}
             << QStringList{s("ksr-utility: unknown option \"--bogus\" (see --help)\n")};
+        // What is no serial port is named in the program's words, not the system's.
+        QFile plain(dir.filePath(s("plain-file")));
+        plain.open(QIODevice::WriteOnly);
+        for (const auto& [name, path, why] :
+             {std::tuple{"a regular file", plain.fileName(), "not a serial port"},
+              std::tuple{"/dev/null", s("/dev/null"), "not a serial port"},
+              std::tuple{"a folder", dir.path(), "a folder, not a device"}}) {
+            QTest::newRow(name) << Options{} << kNobody << QStringList{s("verify"), path} << 3
+                                << Bytes{} << QStringList{s(why), s("!ioctl"), s("!directory")}
+                                << QStringList{};
+        }
         QTest::newRow("unknown port")
             << Options{{}} << kNobody << QStringList{s("verify"), s("COM1"), s("COM0")} << 2
             << Bytes{QByteArray()} << QStringList{} << QStringList{s("\"COM0\"")};
@@ -290,6 +305,58 @@ private slots:
                      document.value(QStringLiteral("exitStatus")).toInt() == 3 &&
                      !document.value(QStringLiteral("error")).toString().isEmpty(),
                  qPrintable(describe(run)));
+    }
+
+    // A number given once is there for every later run, until it is freed.
+    void portsAssignedAndFreed() {
+        Readers sims;
+        QVERIFY(sims.start(dir.path(), {{}}));
+        QTemporaryDir home;
+        const auto run = [&home](const QStringList& arguments) {
+            return runUtility(arguments, home.path());
+        };
+        const QString com5 = QStringLiteral("COM5");
+        const QString reader = sims.sims[0]->link;
+
+        Run ports = run({QStringLiteral("ports")});
+        QVERIFY2(ports.exitCode == 0 && ports.out.contains(QStringLiteral("No serial device")) &&
+                     ports.out.contains(QStringLiteral("dialout")),
+                 qPrintable(describe(ports)));
+        ports = run({QStringLiteral("ports"), QStringLiteral("assign"), com5, reader});
+        QVERIFY2(ports.exitCode == 0, qPrintable(describe(ports)));
+        QVERIFY(QFile::exists(home.filePath(QStringLiteral(".config/ksr-utility/ports.ini"))));
+        Run verify = run({QStringLiteral("verify"), com5});
+        QVERIFY2(verify.exitCode == 0 && verify.out.contains(QStringLiteral("COM5  ")),
+                 qPrintable(describe(verify)));
+        ports = run({QStringLiteral("list-ports"), QStringLiteral("--json")});
+        const QJsonObject row = QJsonDocument::fromJson(ports.out.toUtf8())
+                                    .object()
+                                    .value(QStringLiteral("ports"))
+                                    .toArray()
+                                    .at(4)
+                                    .toObject();
+        QCOMPARE(row.value(QStringLiteral("device")).toString(), reader);
+        QCOMPARE(row.value(QStringLiteral("given")).toString(), QStringLiteral("remembered"));
+        QCOMPARE(row.value(QStringLiteral("state")).toString(), QStringLiteral("present"));
+
+        ports = run({QStringLiteral("ports"), QStringLiteral("free"), com5});
+        QVERIFY2(ports.exitCode == 0, qPrintable(describe(ports)));
+        verify = run({QStringLiteral("verify"), com5});
+        QVERIFY2(verify.exitCode == 3 &&
+                     verify.out.contains(QStringLiteral("no device stands for this port")),
+                 qPrintable(describe(verify)));
+        QCOMPARE(sims.sims[0]->received(), frames({"Z3"}));
+
+        // A damaged file is said once and left as it is.
+        QFile file(home.filePath(QStringLiteral(".config/ksr-utility/ports.ini")));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[ports\nCOM5 /dev/x\n");
+        file.close();
+        ports = run({QStringLiteral("ports"), QStringLiteral("assign"), com5, reader});
+        QCOMPARE(ports.exitCode, 1);
+        QCOMPARE(ports.err.count(file.fileName()), 1);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("[ports\nCOM5 /dev/x\n"));
     }
 
     // The reader on COM2 vanishes while its reply is awaited; COM1 still finishes.

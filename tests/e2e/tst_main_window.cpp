@@ -100,7 +100,9 @@ private slots:
         QVERIFY(w.cmdSave->isEnabled());
         w.cmdAlign_Click(); // the current port (COM1) has no device
         QCOMPARE(rig->prompter.texts(),
-                 QStringList{QStringLiteral("COM1 is not open: no device stands for this port.")});
+                 QStringList{
+                     QStringLiteral("COM1 is not open: no device stands for this port (give it one "
+                                    "in the Ports dialog or with ksr-utility ports assign).")});
     }
 
     // "Align" reopens the port and routes to its window while shown; the handler of the disabled

@@ -1,4 +1,8 @@
+#include "app/ports_dialog.h"
+#include "layout_check.h"
+#include "link/port_catalog.h"
 #include "main_window_rig.h"
+#include "modal_window.h"
 
 #include <QAbstractItemView>
 #include <QSignalSpy>
@@ -116,6 +120,110 @@ private slots:
         QVERIFY(w.link().isOpen());
         QVERIFY(rig->com1->receivedBytes().isEmpty());
         QVERIFY(rig->com3->receivedBytes().isEmpty());
+    }
+
+    // An adapter the system lists is moved to COM5 in the Ports dialog: the list shows COM5,
+    // choosing it verifies, and the next start shows COM5 again.
+    void portsDialogGivesAReaderItsNumber() {
+        QTemporaryDir config;
+        const PortStore store(config.filePath(QStringLiteral("ksr-utility/ports.ini")));
+        const QString reader = rig->com3->devicePath();
+        QList<FoundDevice> found{{reader,
+                                  QStringLiteral("/dev/serial/by-id/usb-KSR_42"),
+                                  {},
+                                  QStringLiteral("Simulated reader"),
+                                  QStringLiteral("KSR"),
+                                  QStringLiteral("42")}};
+        auto catalog =
+            std::make_unique<PortCatalog>([&found] { return found; }, store, QMap<int, QString>{});
+        frmExec& w = rig->make(catalog->portMap());
+        w.setPortCatalog(catalog.get());
+        w.Form_Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // A fresh system: the one adapter is COM1, opened and verified at start.
+        QCOMPARE(rows(w), QStringList{QStringLiteral("COM1")});
+        QCOMPARE(rig->com3->receivedBytes(), frames({"Z3"}));
+        rig->com3->clearReceived();
+        QVERIFY(w.cmdPorts->toolTip() == QStringLiteral("Ports"));
+
+        const bool shown = whileModal(
+            [&w] { QTest::mouseClick(w.cmdPorts, Qt::LeftButton); },
+            [&reader](QWidget* modal) {
+                auto* dialog = qobject_cast<PortsDialog*>(modal);
+                QVERIFY(dialog);
+                const auto cell = [dialog](int row, int column) {
+                    return dialog->tblPorts->item(row, column)->text();
+                };
+                QCOMPARE(cell(0, PortsDialog::DeviceColumn), reader);
+                QCOMPARE(cell(0, PortsDialog::StateColumn), QStringLiteral("in use here"));
+                QVERIFY(
+                    cell(0, PortsDialog::DescriptionColumn).contains(QStringLiteral("serial 42")));
+                dialog->tblPorts->selectRow(4);
+                dialog->cboDevice->setCurrentIndex(0);
+                QTest::mouseClick(dialog->cmdAssign, Qt::LeftButton);
+                QCOMPARE(cell(4, PortsDialog::DeviceColumn), reader);
+                QVERIFY(cell(0, PortsDialog::DeviceColumn).isEmpty());
+                QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+            });
+        QVERIFY(shown);
+        QCOMPARE(rows(w), QStringList{QStringLiteral("COM5")});
+        QVERIFY(w.cboComPorts->itemData(0, Qt::ToolTipRole)
+                    .toString()
+                    .contains(QStringLiteral("Serial number: 42")));
+        // COM1 stood for the reader and stands for nothing now: it was closed.
+        QVERIFY(!w.link().isOpen());
+        w.cboComPorts->setCurrentIndex(0);
+        emit w.cboComPorts->activated(0);
+        QCOMPARE(w.link().currentPort(), qint16(5));
+        QCOMPARE(rig->com3->receivedBytes(), frames({"Z3"}));
+        QCOMPARE(w.lblCOMM->text(), QStringLiteral("Online"));
+        QVERIFY(rig->prompter.shown.isEmpty());
+
+        // A second adapter plugged in while the program runs gets the lowest free number.
+        found.append({rig->com1->devicePath(),
+                      QStringLiteral("/dev/serial/by-id/usb-KSR_43"),
+                      {},
+                      {},
+                      {},
+                      {}});
+        openList(w);
+        QCOMPARE(rows(w), QStringList({QStringLiteral("COM1"), QStringLiteral("COM5")}));
+        w.cboComPorts->hidePopup();
+
+        rig->window.reset();
+        catalog =
+            std::make_unique<PortCatalog>([&found] { return found; }, store, QMap<int, QString>{});
+        frmExec& again = rig->make(catalog->portMap());
+        again.setPortCatalog(catalog.get());
+        again.Form_Load();
+        QCOMPARE(rows(again), QStringList({QStringLiteral("COM1"), QStringLiteral("COM5")}));
+    }
+
+    // No device at all: the status says what was found and what to do.
+    void anEmptyListSaysWhatToDo() {
+        QTemporaryDir config;
+        PortCatalog catalog([] { return QList<FoundDevice>(); },
+                            PortStore(config.filePath(QStringLiteral("ports.ini"))), {});
+        frmExec& w = rig->make(catalog.portMap());
+        w.setPortCatalog(&catalog);
+        w.Form_Load();
+        QVERIFY(rows(w).isEmpty());
+        for (const char* words : {"No serial device", "dialout", "Ports dialog"})
+            QVERIFY2(w.lblCOMM->toolTip().contains(QLatin1String(words)),
+                     qPrintable(w.lblCOMM->toolTip()));
+    }
+
+    // The dialog is what its table says, its captions fitting on every scale it runs on.
+    void portsDialogFollowsItsLayoutTable() {
+        QTemporaryDir config;
+        PortCatalog catalog([] { return QList<FoundDevice>(); },
+                            PortStore(config.filePath(QStringLiteral("ports.ini"))), {});
+        PortsDialog dialog(catalog, [](const QString&) { return QStringLiteral("present"); });
+        checkLayout(dialog, PortsDialog::layout());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        checkTabChain(dialog, PortsDialog::layout());
     }
 };
 

@@ -70,8 +70,8 @@ inline QString captionMisfit(QWidget* widget, const QList<QWidget*>& above = {})
 // The window is what its table says: title, size, font, and for every control its kind,
 // parent, geometry, font and caption, each caption fitting and clear of the controls above it.
 inline void checkLayout(QWidget& window, const WindowLayout& layout) {
-    static const char* const kClass[] = {"QLabel",    "QPushButton", "QCheckBox",
-                                         "QGroupBox", "QComboBox",   "Canvas"};
+    static const char* const kClass[] = {"QLabel",    "QPushButton", "QCheckBox",   "QGroupBox",
+                                         "QComboBox", "Canvas",      "QTableWidget"};
     const Twips t;
     QCOMPARE(window.objectName(), QString::fromUtf8(layout.name));
     QCOMPARE(window.windowTitle(), QString::fromUtf8(layout.title));

@@ -1,9 +1,10 @@
 #include "cli/command_line.h"
 #include "cli/port_listing.h"
-#include "link/reader_link.h"
+#include "link/port_catalog.h"
 #include "reader_ops/settings_report.h"
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 class CommandLineTest : public QObject {
@@ -61,6 +62,15 @@ private slots:
         QCOMPARE(symbols.options.disable, (QList<int>{0, 7}));
 
         QCOMPARE(parse({QStringLiteral("--list-ports")}).options.command, SubCommand::ListPorts);
+        const auto assign =
+            parse({QStringLiteral("ports"), QStringLiteral("assign"), QStringLiteral("com5"),
+                   QStringLiteral("/dev/ttyUSB0"), QStringLiteral("--json")});
+        QVERIFY2(assign.run, qPrintable(assign.message));
+        QCOMPARE(assign.options.command, SubCommand::ListPorts);
+        QCOMPARE(assign.options.portsEdit,
+                 (QStringList{QStringLiteral("assign"), QStringLiteral("COM5"),
+                              QStringLiteral("/dev/ttyUSB0")}));
+        QVERIFY(assign.options.json);
         const auto align = parse({QStringLiteral("align"), QStringLiteral("COM2"),
                                   QStringLiteral("--reports"), QStringLiteral("3")});
         QCOMPARE(align.options.reports, 3);
@@ -123,6 +133,12 @@ private slots:
             {QStringLiteral("symbologies"), com1, QStringLiteral("--enable"), QStringLiteral("ean"),
              QStringLiteral("--disable"), QStringLiteral("UPC")},
             "both");
+        const QString ports = QStringLiteral("ports");
+        row("ports with an unknown word", {ports, QStringLiteral("move")}, "\"move\"");
+        row("ports assign without a device", {ports, QStringLiteral("assign"), com1},
+            "assign COMn DEVICE");
+        row("ports free out of range", {ports, QStringLiteral("free"), QStringLiteral("COM17")},
+            "\"COM17\"");
         row("no report count",
             {QStringLiteral("align"), com1, QStringLiteral("--reports"), QStringLiteral("0")},
             "--reports");
@@ -170,17 +186,19 @@ private slots:
     }
 
     void portListingColumnsLineUp() {
-        PortMap ports = PortMap::explicitOnly();
-        ports.map(3, QStringLiteral("/tmp/no/such/folder/usb-serial-adapter-with-a-long-name"));
-        ReaderLink link(ports);
-        const QStringList lines = portListing(link).split(u'\n');
+        QTemporaryDir config;
+        const PortCatalog catalog(
+            [] { return QList<FoundDevice>(); },
+            PortStore(config.filePath(QStringLiteral("ports.ini"))),
+            {{3, QStringLiteral("/tmp/no/such/folder/usb-serial-adapter-with-a-long-name")}});
+        const QStringList lines = portListing(catalog).split(u'\n');
         const qsizetype state = lines[0].indexOf(QStringLiteral("State"));
         for (int row = 1; row <= 16; ++row) {
             QVERIFY2(lines[row].size() > state && lines[row][state - 1] == u' ' &&
                          lines[row][state - 2] == u' ' && lines[row][state] != u' ',
                      qPrintable(lines[row]));
         }
-        QVERIFY(lines[3].endsWith(QStringLiteral("missing")));
+        QVERIFY(lines[3].contains(QStringLiteral("missing  this run")));
     }
 };
 

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "link/device_list.h"
+#include "link/port_map.h"
+#include "link/port_numbering.h"
+#include "link/port_store.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+
+// COM1 to COM16 as this program run sees them: the devices found, numbered with what the
+// user's configuration remembers and what --port says for this run. New adapters get their
+// numbers stored as they are found, so they keep them.
+class PortCatalog {
+public:
+    PortCatalog(DeviceList devices, PortStore store, QMap<int, QString> thisRun);
+
+    // Looks for the devices again and renumbers.
+    const PortNumbering& refresh();
+    const PortNumbering& numbering() const { return numbering_; }
+    const QList<FoundDevice>& found() const { return found_; }
+    PortMap portMap() const;
+    const PortStore& store() const { return store_; }
+    const QMap<int, QString>& thisRun() const { return thisRun_; }
+
+    // Why the file could not be used; empty when it could. takeStoreProblem() gives it once.
+    const QString& storeProblem() const { return storeProblem_; }
+    QString takeStoreProblem();
+
+    // COMn for `device` (a found adapter by any of its names, or any device path), or, with an
+    // empty device, COMn freed. Stored at once, then renumbered.
+    struct Change {
+        int port = 0;
+        QString device;
+    };
+    bool apply(const QList<Change>& changes, QString* error);
+
+    // The identity `device` is remembered by.
+    QString identityOf(const QString& device) const;
+
+private:
+    DeviceList devices_;
+    PortStore store_;
+    QMap<int, QString> thisRun_;
+    QList<FoundDevice> found_;
+    PortNumbering numbering_;
+    QString storeProblem_;
+    bool problemTold_ = false;
+};
+
+// What the operator is told when no port can be used: what was found and what to do.
+QString noUsablePortAdvice(int devicesFound);
