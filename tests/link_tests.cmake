@@ -24,3 +24,11 @@ ksr_add_test(tst_verification_judgement
   SOURCES unit/tst_verification_judgement.cpp
   LIBS ksr_reader_ops ksr_reader_model
   TIMEOUT 30)
+
+# Network addresses and the Telnet codec: pure.
+ksr_add_test(tst_network_units
+  LABEL unit
+  SOURCES unit/tst_network_units.cpp
+  LIBS ksr_link
+  TIMEOUT 30)
+
