@@ -48,6 +48,7 @@ QString portFailureReason(const PortError& error) {
                                       : QStringLiteral("the device does not exist");
     case PortFailure::Lost:
         return QStringLiteral("the device was lost");
+    case PortFailure::Network:
     case PortFailure::Other:
         break;
     }

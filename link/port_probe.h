@@ -12,6 +12,7 @@ enum class PortFailure {
     NoPermission, // the user may not use the device (not in the dialout group)
     Missing,      // no device at that path (unplugged, never there)
     Lost,         // it was open and went away (unplugged, hung up)
+    Network,      // a network address that did not connect; `detail` says why
     Other,
 };
 

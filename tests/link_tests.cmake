@@ -32,3 +32,9 @@ ksr_add_test(tst_network_units
   LIBS ksr_link
   TIMEOUT 30)
 
+# The network transports against the real ser2net and scripted servers, on loopback only.
+ksr_add_test(tst_network_transport
+  LABEL e2e
+  SOURCES e2e/tst_network_transport.cpp
+  LIBS ksr_link ksr_simulator Qt6::Network
+  TIMEOUT 90)
