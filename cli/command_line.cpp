@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "link/port_address.h"
 #include "reader_ops/settings_report.h"
 #include "symbols/symbology_rows.h"
 
@@ -117,7 +118,8 @@ QString helpText(const QCommandLineParser& parser, bool withQtOptions) {
         "\n"
         "Test and set-up utility for KSR-6400/6500 barcode readers.\n"
         "\n"
-        "Commands (PORT is COMn, a device path, or all: every COM1 to COM16 the probe finds):\n"
+        "Commands (PORT is COMn, a device path, a network address rfc2217://HOST:PORT or\n"
+        "socket://HOST:PORT, or all: every COM1 to COM16 the probe finds):\n"
         "  verify PORT...        Read each reader's firmware and 39 settings words (\"Z3\") and\n"
         "                        compare them with the expected configuration. Several ports\n"
         "                        are verified at the same time.\n"
@@ -239,8 +241,10 @@ CommandLineOutcome parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption port(
         QStringLiteral("port"),
-        QStringLiteral("The device that stands for COMn (repeatable), e.g. COM2=/dev/ttyUSB0. "
-                       "Unmapped, COMn is the system's own port."),
+        QStringLiteral("The device that stands for COMn (repeatable), e.g. COM2=/dev/ttyUSB0, "
+                       "or a reader on the network: COM3=rfc2217://HOST:PORT (RFC 2217) or "
+                       "COM4=socket://HOST:PORT (raw TCP). Unmapped, COMn is the system's own "
+                       "port."),
         QStringLiteral("COMn=DEVICE"));
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
                                        QStringLiteral("The same as the list-ports command."));
@@ -348,6 +352,8 @@ CommandLineOutcome parseCommandLine(const QStringList& arguments) {
     for (const QString& argument : positional) {
         if (command == SubCommand::Window || command == SubCommand::ListPorts)
             return failure(QStringLiteral("unexpected argument \"%1\"").arg(argument));
+        if (const QString wrong = portAddressError(argument); !wrong.isEmpty())
+            return failure(wrong);
         if (!isPortArgument(argument))
             return failure(QStringLiteral("unknown port \"%1\": give COM1 to COM16, a device "
                                           "path or all")

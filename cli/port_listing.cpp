@@ -7,7 +7,8 @@
 
 namespace {
 QString portState(ReaderLink& link, qint16 port) {
-    switch (link.TestCOM(port)) {
+    PortError why;
+    switch (link.TestCOM(port, &why)) {
     case 0:
         return QStringLiteral("free");
     case 1:
@@ -15,6 +16,9 @@ QString portState(ReaderLink& link, qint16 port) {
     default:
         break;
     }
+    // A connection's probe already waited for its answer: no second try.
+    if (why.kind == PortFailure::Network)
+        return QStringLiteral("no connection (%1)").arg(why.detail);
     // Say why it is not usable, which the probe's result alone does not tell.
     if (link.OpenCOM(port)) {
         link.CloseCOM();
