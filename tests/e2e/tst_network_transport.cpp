@@ -1,6 +1,6 @@
 #include "fake_com_server.h"
 #include "frames.h"
-#include "link/rfc2217_transport.h"
+#include "link/network_transports.h"
 #include "ser2net_fixture.h"
 #include "simulated_port.h"
 
@@ -10,13 +10,7 @@
 
 namespace {
 std::unique_ptr<Transport> transportFor(const QString& text) {
-    QString error;
-    const auto address = parseNetworkAddress(text, &error);
-    if (!address)
-        qFatal("%s", qPrintable(error));
-    if (address->kind == NetworkAddress::Kind::Rfc2217)
-        return std::make_unique<Rfc2217Transport>(*address);
-    return std::make_unique<TcpTransport>(*address);
+    return makeNetworkTransport(text);
 }
 
 // Opens and waits for the outcome; the reason when it failed.
