@@ -39,3 +39,14 @@ std::unique_ptr<Transport> makeNetworkTransport(const QString& address) {
         return std::make_unique<Rfc2217Transport>(*parsed);
     return std::make_unique<TcpTransport>(*parsed);
 }
+
+std::unique_ptr<Transport> makeNetworkProbe(const QString& address) {
+    if (!isNetworkAddress(address))
+        return nullptr;
+    QString error;
+    auto parsed = parseNetworkAddress(address, &error);
+    if (!parsed)
+        return std::make_unique<MalformedAddress>(address, error);
+    parsed->kind = NetworkAddress::Kind::Socket;
+    return std::make_unique<TcpTransport>(*parsed);
+}

@@ -1,5 +1,7 @@
 #include "link/reader_link.h"
 
+#include "link/network_transports.h"
+#include "link/port_address.h"
 #include "protocol/reader_command.h"
 
 #include <QCoreApplication>
@@ -16,6 +18,60 @@ ReaderLink::~ReaderLink() {
     // Closing here keeps our own error handler from running on a half-destroyed link.
     MSComm1.disconnect(this);
     MSComm1.close();
+    if (network_)
+        network_->disconnect(this);
+}
+
+namespace {
+// Waits, letting events run, for a connecting transport's outcome.
+bool awaitOpening(Transport& transport, PortError& why) {
+    QEventLoop loop;
+    bool ok = false;
+    QObject::connect(&transport, &Transport::opened, &loop, [&] {
+        ok = true;
+        loop.quit();
+    });
+    QObject::connect(&transport, &Transport::openFailed, &loop, [&](const PortError& error) {
+        why = error;
+        loop.quit();
+    });
+    loop.exec();
+    return ok;
+}
+} // namespace
+
+qint64 ReaderLink::pendingInput() const {
+    if (network_ && network_->isOpen())
+        return network_->bytesAvailable();
+    return MSComm1.isOpen() ? MSComm1.bytesAvailable() : 0;
+}
+
+qint64 ReaderLink::pendingOutput() const {
+    if (network_ && network_->isOpen())
+        return network_->bytesToWrite();
+    return MSComm1.isOpen() ? MSComm1.bytesToWrite() : 0;
+}
+
+bool ReaderLink::openNetwork(const QString& address) {
+    network_ = makeNetworkTransport(address);
+    connect(network_.get(), &Transport::dataArrived, this, &ReaderLink::onReadyRead);
+    connect(network_.get(), &Transport::note, this, &ReaderLink::traceEvent);
+    connect(network_.get(), &Transport::lost, this, [this](const QString& reason) {
+        traceEvent(QStringLiteral("lost: ") + reason);
+        emit lineLost(reason);
+    });
+    const Transport::OpenState state = network_->open(lastOpenError_);
+    const bool ok =
+        state == Transport::OpenState::Open ||
+        (state == Transport::OpenState::Connecting && awaitOpening(*network_, lastOpenError_));
+    if (!ok) {
+        traceEvent(QStringLiteral("open failed: ") + portFailureReason(lastOpenError_));
+        network_.reset();
+        return false;
+    }
+    lastOpenError_ = PortError{PortFailure::None, address, {}};
+    traceEvent(QStringLiteral("opened ") + address);
+    return true;
 }
 
 namespace {
@@ -57,6 +113,24 @@ qint16 ReaderLink::TestCOM(const qint16& Port, PortError* why) {
         *why = {PortFailure::Busy, device, {}};
         return 1; // held by this program
     }
+    if (auto probe = makeNetworkProbe(device)) {
+        const auto place = [](const Transport& t) {
+            return t.key().section(QStringLiteral("://"), 1);
+        };
+        if (network_ && network_->isOpen() && place(*network_) == place(*probe)) {
+            *why = {PortFailure::Busy, device, {}};
+            return 1; // held by this program
+        }
+        const Transport::OpenState state = probe->open(*why);
+        if (state == Transport::OpenState::Open ||
+            (state == Transport::OpenState::Connecting && awaitOpening(*probe, *why))) {
+            probe->close();
+            *why = {PortFailure::None, device, {}};
+            return 0;
+        }
+        why->device = device;
+        return -1;
+    }
     QSerialPort probe;
     if (openDevice(probe, device, *why)) {
         probe.close();
@@ -67,11 +141,13 @@ qint16 ReaderLink::TestCOM(const qint16& Port, PortError* why) {
 
 bool ReaderLink::OpenCOM(const qint16& Port) {
     const QString device = ports_.deviceFor(Port);
-    if (MSComm1.isOpen()) {
+    if (isOpen()) {
         lastOpenError_ = {PortFailure::Busy, device, {}};
         traceEvent(QStringLiteral("open failed: ") + portFailureReason(lastOpenError_));
         return false;
     }
+    if (isNetworkAddress(device))
+        return openNetwork(device);
     applyLineSettings(MSComm1);
     if (!openDevice(MSComm1, device, lastOpenError_)) {
         traceEvent(QStringLiteral("open failed: ") + portFailureReason(lastOpenError_));
@@ -89,6 +165,14 @@ bool ReaderLink::OpenCOM(const qint16& Port) {
 }
 
 void ReaderLink::CloseCOM() {
+    if (network_) {
+        const bool wasOpen = network_->isOpen();
+        network_->disconnect(this);
+        network_->close();
+        network_.reset();
+        if (wasOpen)
+            traceEvent(QStringLiteral("closed"));
+    }
     if (MSComm1.isOpen()) {
         MSComm1.close();
         traceEvent(QStringLiteral("closed"));
@@ -97,10 +181,12 @@ void ReaderLink::CloseCOM() {
 }
 
 bool ReaderLink::SendCommand(const QString& code) {
-    if (!MSComm1.isOpen())
+    if (!isOpen())
         return false;
     const QByteArray frame = frameCommand(code);
     traceData(TraceDirection::Sent, frame);
+    if (network_)
+        return network_->write(frame);
     if (MSComm1.write(frame) != frame.size())
         return false;
     // write() only buffers until the event loop runs; push the frame out now.
@@ -110,18 +196,21 @@ bool ReaderLink::SendCommand(const QString& code) {
 }
 
 QByteArray ReaderLink::readInput() {
-    return MSComm1.isOpen() ? readTraced() : QByteArray();
+    return isOpen() ? readTraced() : QByteArray();
 }
 
 void ReaderLink::discardInput() {
-    if (!MSComm1.isOpen())
+    if (!isOpen())
         return;
-    MSComm1.clear(QSerialPort::Input);
+    if (network_)
+        network_->discardInput();
+    else
+        MSComm1.clear(QSerialPort::Input);
     readTraced();
 }
 
 QByteArray ReaderLink::readTraced() {
-    const QByteArray data = MSComm1.readAll();
+    const QByteArray data = network_ ? network_->readAll() : MSComm1.readAll();
     traceData(TraceDirection::Received, data);
     return data;
 }

@@ -3,6 +3,7 @@
 #include "link/line_trace.h"
 #include "link/port_map.h"
 #include "link/port_probe.h"
+#include "link/transport.h"
 
 #include <QObject>
 #include <QSerialPort>
@@ -30,7 +31,7 @@ public:
     // False when the frame did not go out.
     bool SendCommand(const QString& code);
 
-    bool isOpen() const { return MSComm1.isOpen(); }
+    bool isOpen() const { return MSComm1.isOpen() || (network_ && network_->isOpen()); }
     const PortError& lastOpenError() const { return lastOpenError_; }
     const PortMap& ports() const { return ports_; }
 
@@ -39,9 +40,9 @@ public:
     // Discards everything received and not yet read.
     void discardInput();
     // Received and not yet read: what waits in the serial port's own buffer.
-    qint64 pendingInput() const { return MSComm1.isOpen() ? MSComm1.bytesAvailable() : 0; }
+    qint64 pendingInput() const;
     // Written but not yet handed to the device.
-    qint64 pendingOutput() const { return MSComm1.isOpen() ? MSComm1.bytesToWrite() : 0; }
+    qint64 pendingOutput() const;
 
     qint16 currentPort = 0;
 
@@ -89,6 +90,7 @@ signals:
 
 private:
     void onReadyRead();
+    bool openNetwork(const QString& address);
     void onError(QSerialPort::SerialPortError error);
     void appendReply(const QByteArray& data);
     QByteArray readTraced();
@@ -103,6 +105,7 @@ private:
     Receiver decodeReceiver_;
 
     QSerialPort MSComm1;
+    std::unique_ptr<Transport> network_; // a reader on the network instead of MSComm1
     PortMap ports_;
     PortError lastOpenError_;
     QString openDevice_; // canonical path of the device MSComm1 has open

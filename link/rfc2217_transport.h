@@ -14,7 +14,7 @@ class Rfc2217Transport : public TcpTransport {
 public:
     // How long to wait, once the line settings are confirmed, for the answers a server may
     // leave out (DTR, RTS, purge: ser2net on a pseudo-terminal has no modem lines).
-    static constexpr int kOptionalAnswerGraceMs = 100;
+    static constexpr int kOptionalAnswerGraceMs = 50;
 
     explicit Rfc2217Transport(NetworkAddress address, QObject* parent = nullptr);
 
