@@ -50,6 +50,11 @@ QString describeValue(quint8 command, const QByteArray& value) {
                                             "RTS off"};
         return v < 13 ? QLatin1String(names[v]) : QStringLiteral("control %1").arg(v);
     }
+    case comport::PurgeData: {
+        static const char* const names[] = {"purge nothing", "purge the receive buffer",
+                                            "purge the transmit buffer", "purge both buffers"};
+        return v < 4 ? QLatin1String(names[v]) : QStringLiteral("purge %1").arg(v);
+    }
     default:
         return QStringLiteral("value %1").arg(v);
     }
@@ -213,7 +218,8 @@ void Rfc2217Transport::giveUpOptional() {
         if (!request.answered)
             missing << request.what;
     }
-    emit note(QStringLiteral("the server did not acknowledge %1 (no modem lines there?)")
+    emit note(QStringLiteral("the server did not acknowledge %1 (no modem lines there?); "
+                             "going on without")
                   .arg(missing.join(QStringLiteral(", "))));
     finishOpening();
 }

@@ -98,6 +98,7 @@ qint64 TcpTransport::bytesToWrite() const {
 }
 
 void TcpTransport::connectionMade() {
+    emit note(QStringLiteral("connected"));
     finishOpening();
 }
 
@@ -116,7 +117,6 @@ void TcpTransport::deliver(const QByteArray& data) {
 void TcpTransport::finishOpening() {
     connectBound_.stop();
     state_ = State::Open;
-    emit note(QStringLiteral("connected"));
     emit opened();
 }
 
