@@ -36,7 +36,7 @@ private slots:
         QVERIFY2(ser2net.start({rig->com3->devicePath()}, &error), qPrintable(error));
         const QString address = rfc2217 ? ser2net.rfc2217Address(0) : ser2net.socketAddress(0);
         frmExec& w = chooseCom3(address);
-        QCOMPARE(w.link().currentPort, qint16(3));
+        QCOMPARE(w.link().currentPort(), qint16(3));
         QCOMPARE(rig->com3->receivedBytes(), frames({"Z3"}));
         QCOMPARE(w.lblCOMM->text(), QStringLiteral("Online"));
         QCOMPARE(rig->report(), defaultReport());
