@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "link/port_address.h"
 #include "program/number_option.h"
 #include "reader_ops/settings_report.h"
 #include "symbols/symbology_rows.h"
@@ -123,7 +124,8 @@ QString helpText(const QCommandLineParser& parser, bool withQtOptions) {
         "\n"
         "Test and set-up utility for KSR-6400/6500 barcode readers.\n"
         "\n"
-        "Commands (PORT is COMn, a device path, or all: every COM1 to COM16 the probe finds):\n"
+        "Commands (PORT is COMn, a device path, a network address rfc2217://HOST:PORT or\n"
+        "socket://HOST:PORT, or all: every COM1 to COM16 the probe finds):\n"
         "  verify PORT...        Read each reader's firmware and 39 settings words (\"Z3\") and\n"
         "                        compare them with the expected configuration. Several ports\n"
         "                        are verified at the same time.\n"
@@ -352,8 +354,9 @@ QList<OptionRow> optionRows() {
     return {
         {"port",
          "COMn=DEVICE",
-         s("The device that stands for COMn (repeatable), e.g. COM2=/dev/ttyUSB0. For this run "
-           "only; without it each serial device found has its own COMn."),
+         s("The device that stands for COMn (repeatable), e.g. COM2=/dev/ttyUSB0, or a reader on "
+           "the network: COM3=rfc2217://HOST:PORT (RFC 2217) or COM4=socket://HOST:PORT (raw "
+           "TCP). For this run only; without it each serial device found has its own COMn."),
          {},
          mapPorts},
         {"list-ports", nullptr, s("The same as the ports command."), {}, {}, C::ListPorts},
@@ -484,6 +487,8 @@ std::optional<QString> readPortArguments(QStringList positional, CommandLine* op
     for (const QString& argument : positional) {
         if (command == SubCommand::Window || command == SubCommand::ListPorts)
             return QStringLiteral("unexpected argument \"%1\"").arg(argument);
+        if (const QString wrong = portAddressError(argument); !wrong.isEmpty())
+            return wrong;
         if (!isPortArgument(argument))
             return QStringLiteral("unknown port \"%1\": give COM1 to COM16, a device path or all")
                 .arg(argument);

@@ -1,6 +1,9 @@
 #include "cli/port_targets.h"
 
+#include "link/port_address.h"
 #include "link/port_probe.h"
+
+#include <QRegularExpression>
 
 std::optional<QList<PortTarget>> resolvePorts(const QStringList& arguments, const PortMap& ports,
                                               QString* error) {
@@ -10,10 +13,11 @@ std::optional<QList<PortTarget>> resolvePorts(const QStringList& arguments, cons
     };
     for (const QString& argument : arguments) {
         if (argument == QStringLiteral("all")) {
-            // Opening each port is the probe: one opening instead of two.
+            // Opening each port is the probe: one opening instead of two. A reader on the
+            // network is there because it was assigned: it stays in, reachable or not.
             for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
                 if (!ports.deviceFor(n).isEmpty())
-                    addCom(n, true);
+                    addCom(n, !isNetworkAddress(ports.deviceFor(n)));
             }
         } else if (argument.startsWith(QStringLiteral("COM"))) {
             addCom(argument.mid(3).toInt(), false);
@@ -48,6 +52,11 @@ QString reportFileName(const PortTarget& target) {
     if (target.comNumber > 0)
         return target.label + QStringLiteral(".txt");
     QString name = target.label;
+    if (isNetworkAddress(name)) {
+        // rfc2217://[::1]:4001 -> rfc2217_1_4001: only characters every file system takes.
+        name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9.-]+")), QStringLiteral("_"));
+        return name + QStringLiteral(".txt");
+    }
     while (name.startsWith(u'/'))
         name.remove(0, 1);
     name.replace(u'/', u'_');

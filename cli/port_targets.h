@@ -24,5 +24,5 @@ std::optional<QList<PortTarget>> resolvePorts(const QStringList& arguments, cons
                                               QString* error);
 
 // The report file of one port in a folder: "COM3.txt"; a device path with its slashes as
-// underscores ("dev_ttyUSB0.txt").
+// underscores ("dev_ttyUSB0.txt"), a network address likewise ("rfc2217_host_4001.txt").
 QString reportFileName(const PortTarget& target);

@@ -86,6 +86,18 @@ SEEDS = {
         "align": b"align\0COM1\0--reports\0003\0--side-look",
         "qt_options": b"-style\0fusion\0-reverse\0-platform=offscreen\0--help-all",
     },
+    "telnet_decoder": {
+        # What ser2net says on connecting, then the answers to the line settings.
+        "ser2net_greeting": b"\x00" + bytes([255, 251, 3, 255, 253, 3, 255, 251, 1, 255, 254, 1,
+                                              255, 253, 0, 255, 251, 0, 255, 253, 44,
+                                              255, 250, 44, 107, 0, 255, 240]),
+        "settings_answers": b"\x03" + bytes([255, 250, 44, 101, 0, 0, 0x25, 0x80, 255, 240,
+                                              255, 250, 44, 102, 8, 255, 240,
+                                              255, 250, 44, 105, 1, 255, 240]),
+        "data_with_255": b"\x01" + z3_reply()[:40] + bytes([255, 255]) + b"OK\r\n",
+        "cut_subnegotiation": b"\x00" + bytes([255, 250, 44, 1, 255, 253, 0]) + b"data",
+        "address": b"\x00rfc2217://[::1]:4001?timeout=1.5",
+    },
     "reader_commands": {
         "verify": b"\x00" + esc("Z3"),
         "operations": b"\x01" + esc("Z3", "ST", "Z2", "DZ", "P6", "+5", "W2", "U8"),

@@ -1,5 +1,7 @@
 #include "link/port_map.h"
 
+#include "link/port_address.h"
+
 #include <QRegularExpression>
 
 PortMap PortMap::platformDefault() {
@@ -33,7 +35,7 @@ std::optional<PortMap::Assignment> PortMap::parseAssignment(const QString& text,
                                             QRegularExpression::CaseInsensitiveOption);
     const auto match = pattern.match(text);
     if (!match.hasMatch()) {
-        *error = QStringLiteral("expected COMn=DEVICE, got \"%1\"").arg(text);
+        *error = QStringLiteral("expected COMn=DEVICE or COMn=ADDRESS, got \"%1\"").arg(text);
         return std::nullopt;
     }
     const int port = match.captured(1).toInt();
@@ -44,6 +46,10 @@ std::optional<PortMap::Assignment> PortMap::parseAssignment(const QString& text,
     const QString device = match.captured(2);
     if (device.contains(QChar(u'\0'))) {
         *error = QStringLiteral("device path contains a NUL character");
+        return std::nullopt;
+    }
+    if (const QString wrong = portAddressError(device); !wrong.isEmpty()) {
+        *error = wrong;
         return std::nullopt;
     }
     return Assignment{port, device};

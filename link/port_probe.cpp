@@ -71,6 +71,8 @@ QString portStateWord(const PortError& error) {
     case PortFailure::Missing:
     case PortFailure::Lost:
         return QStringLiteral("missing");
+    case PortFailure::Network:
+        return QStringLiteral("no connection (%1)").arg(error.detail);
     case PortFailure::NotSerial:
     case PortFailure::Folder:
     case PortFailure::Other:
@@ -99,6 +101,8 @@ QString portFailureReason(const PortError& error) {
         return QStringLiteral("not a serial port");
     case PortFailure::Folder:
         return QStringLiteral("a folder, not a device");
+    case PortFailure::Network:
+        return error.detail;
     case PortFailure::Other:
         break;
     }

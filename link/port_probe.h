@@ -14,6 +14,7 @@ enum class PortFailure {
     Lost,         // it was open and went away (unplugged, hung up)
     NotSerial,    // a regular file, /dev/null, a pseudo-terminal whose other end is gone
     Folder,       // a directory
+    Network,      // a network address that did not connect; `detail` says why
     Other,
 };
 

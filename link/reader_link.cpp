@@ -1,5 +1,6 @@
 #include "link/reader_link.h"
 
+#include "link/network_transports.h"
 #include "link/transport_factory.h"
 #include "protocol/reader_command.h"
 
@@ -42,11 +43,15 @@ qint16 ReaderLink::TestCOM(const qint16& Port, PortError* why) {
         *why = {PortFailure::Missing, device, {}};
         return -1;
     }
-    const std::unique_ptr<Transport> probe = factory_(device);
+    std::unique_ptr<Transport> probe = factory_(device);
     if (isOpen() && probe->key() == transport_->key()) {
         *why = {PortFailure::Busy, device, {}};
         return 1; // held by this program
     }
+    // A network port's probe is a connection alone: what the line settings come to is for the
+    // opening to say, so a server that refuses them still shows as a port to choose.
+    if (auto connection = makeNetworkProbe(device))
+        probe = std::move(connection);
     Transport::OpenState state = probe->open(*why);
     if (state == Transport::OpenState::Connecting)
         state = awaitOpening(*probe, *why);
@@ -54,6 +59,7 @@ qint16 ReaderLink::TestCOM(const qint16& Port, PortError* why) {
         probe->close();
         return 0;
     }
+    why->device = device; // not the probe's own address
     return why->kind == PortFailure::Busy ? 1 : -1;
 }
 

@@ -2,5 +2,6 @@
 
 #include "link/transport.h"
 
-// The transport for each kind of address: a local device path for now.
+// The transport for each kind of address: rfc2217:// and socket:// reach a reader on the
+// network, anything else is a local device path.
 TransportFactory defaultTransportFactory();

@@ -40,3 +40,10 @@ if(TARGET tst_no_display)
   target_compile_definitions(tst_no_display PRIVATE KSR_UTILITY_PATH="$<TARGET_FILE:ksr-utility>")
   add_dependencies(tst_no_display ksr-utility)
 endif()
+
+# The main window with readers behind ser2net and a scripted server, on loopback.
+ksr_add_test(tst_network_window
+  LABEL e2e
+  SOURCES e2e/tst_network_window.cpp
+  LIBS ksr_app ksr_simulator Qt6::Network
+  TIMEOUT 120)

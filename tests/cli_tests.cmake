@@ -22,3 +22,15 @@ ksr_add_test(tst_exchanges
   SOURCES unit/tst_exchanges.cpp
   LIBS ksr_cli ksr_reader_model
   TIMEOUT 60)
+
+# The commands on readers behind the real ser2net, on loopback.
+ksr_add_test(tst_network_cli
+  LABEL e2e
+  SOURCES e2e/tst_network_cli.cpp
+  LIBS ksr_cli ksr_simulator Qt6::Network
+  TIMEOUT 120)
+if(TARGET tst_network_cli)
+  target_compile_definitions(tst_network_cli PRIVATE KSR_UTILITY_PATH="$<TARGET_FILE:ksr-utility>"
+                                                     KSR_READER_SIM_PATH="$<TARGET_FILE:ksr-reader-sim>")
+  add_dependencies(tst_network_cli ksr-utility ksr-reader-sim)
+endif()

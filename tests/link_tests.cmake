@@ -31,3 +31,17 @@ ksr_add_test(tst_port_numbering
   SOURCES unit/tst_port_numbering.cpp
   LIBS ksr_link
   TIMEOUT 30)
+
+# Network addresses and the Telnet codec: pure.
+ksr_add_test(tst_network_units
+  LABEL unit
+  SOURCES unit/tst_network_units.cpp
+  LIBS ksr_link
+  TIMEOUT 30)
+
+# The network transports against the real ser2net and scripted servers, on loopback only.
+ksr_add_test(tst_network_transport
+  LABEL e2e
+  SOURCES e2e/tst_network_transport.cpp
+  LIBS ksr_link ksr_simulator Qt6::Network
+  TIMEOUT 90)

@@ -56,6 +56,7 @@ private slots:
         PortMap ports = PortMap::explicitOnly();
         ports.map(2, QStringLiteral("/tmp/two"));
         ports.map(5, QStringLiteral("/tmp/five"));
+        ports.map(9, QStringLiteral("rfc2217://[::1]:4001"));
         QString error;
         const auto targets = resolvePorts({QStringLiteral("COM5"), QStringLiteral("/tmp/other"),
                                            QStringLiteral("all"), QStringLiteral("COM7")},
@@ -69,14 +70,18 @@ private slots:
             optional << t.optional;
         }
         // COM5, named and found by "all", counts once and is not left out should it be missing;
-        // COM7 has no device and fails when opened.
+        // COM7 has no device and fails when opened; COM9, on the network, is always tried.
         QCOMPARE(labels, (QStringList{QStringLiteral("COM5"), QStringLiteral("/tmp/other"),
-                                      QStringLiteral("COM2"), QStringLiteral("COM7")}));
+                                      QStringLiteral("COM2"), QStringLiteral("COM9"),
+                                      QStringLiteral("COM7")}));
         QCOMPARE(devices, (QStringList{QStringLiteral("/tmp/five"), QStringLiteral("/tmp/other"),
-                                       QStringLiteral("/tmp/two"), QString()}));
-        QCOMPARE(optional, (QList<bool>{false, false, true, false}));
+                                       QStringLiteral("/tmp/two"),
+                                       QStringLiteral("rfc2217://[::1]:4001"), QString()}));
+        QCOMPARE(optional, (QList<bool>{false, false, true, false, false}));
         QCOMPARE(reportFileName(targets->at(0)), QStringLiteral("COM5.txt"));
         QCOMPARE(reportFileName(targets->at(1)), QStringLiteral("tmp_other.txt"));
+        QCOMPARE(reportFileName({QStringLiteral("rfc2217://[::1]:4001"), 0, {}, false}),
+                 QStringLiteral("rfc2217_1_4001.txt"));
 
         QVERIFY(!resolvePorts({QStringLiteral("COM2"), QStringLiteral("/tmp/two")}, ports, &error));
         QVERIFY2(error.contains(QStringLiteral("same device")), qPrintable(error));

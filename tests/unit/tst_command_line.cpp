@@ -107,6 +107,11 @@ private slots:
         row("malformed port", {port, QStringLiteral("/dev/ttyUSB0")}, "--port");
         row("port out of range", {port, QStringLiteral("COM17=/dev/x")}, "COM1 to COM16");
         row("port without value", {port}, "--port");
+        row("malformed address in --port", {port, QStringLiteral("COM2=rfc2217://host")},
+            "\"rfc2217://host\"");
+        row("malformed address as PORT",
+            {QStringLiteral("verify"), QStringLiteral("socket://[::1:4001")},
+            "\"socket://[::1:4001\"");
         row("COMn mapped twice", {port, QStringLiteral("COM2=/a"), port, QStringLiteral("COM2=/b")},
             "COM2 is mapped twice");
         row("simulate with COM1 mapped",

@@ -1,0 +1,55 @@
+// `ksr-utility verify all` on sixteen simulated readers reached through one ser2net (sixteen
+// RFC 2217 accepters on 127.0.0.1), and the same readers through their local pseudo-terminals
+// in the same run: wall time from start to exit, CPU time and peak memory of the utility.
+
+#include "cli_runs.h"
+#include "ser2net_fixture.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+using namespace bench;
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const int runs = intOption(args, QStringLiteral("--runs"), 10);
+    printCommandLine(argc, argv);
+    print(QStringLiteral("program: ") + QStringLiteral(KSR_UTILITY_PATH));
+    print(QStringLiteral("readers: 16 ksr-reader-sim processes on ptys; one ser2net serving each "
+                         "on 127.0.0.1 with telnet(rfc2217); the utility runs with only PATH and "
+                         "HOME set (no display)"));
+
+    QTemporaryDir dir;
+    std::vector<std::unique_ptr<SimProcess>> sims;
+    QStringList links;
+    for (int n = 1; n <= 16; ++n) {
+        links << dir.filePath(QStringLiteral("reader%1").arg(n));
+        sims.push_back(std::make_unique<SimProcess>());
+        if (!sims.back()->start(links.back())) {
+            print(QStringLiteral("cannot start ksr-reader-sim"));
+            return 1;
+        }
+    }
+    Ser2netFixture ser2net;
+    QString error;
+    if (!ser2net.start(links, &error)) {
+        print(error);
+        return 1;
+    }
+    QStringList network, local;
+    for (int n = 1; n <= 16; ++n) {
+        network << QStringLiteral("--port")
+                << QStringLiteral("COM%1=%2").arg(n).arg(ser2net.rfc2217Address(n - 1));
+        local << QStringLiteral("--port") << QStringLiteral("COM%1=%2").arg(n).arg(links[n - 1]);
+    }
+    const QString output = dir.filePath(QStringLiteral("output.txt"));
+    const QStringList verifyAll{QStringLiteral(KSR_UTILITY_PATH), QStringLiteral("verify"),
+                                QStringLiteral("all")};
+    measure(QStringLiteral("verify all, 16 readers through ser2net (RFC 2217):"),
+            verifyAll + network, output, 16, runs);
+    measure(QStringLiteral("verify all, the same 16 readers on their local ptys:"),
+            verifyAll + local, output, 16, runs);
+    return 0;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "link/port_address.h"
+#include "link/transport.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+// A reader behind a serial device server over plain TCP ("socket://"): the bytes go through as
+// they are, the line settings are the server's. Connecting never blocks: open() answers
+// Connecting and the outcome follows from the event loop, within the address's time-out.
+class TcpTransport : public Transport {
+    Q_OBJECT
+public:
+    explicit TcpTransport(NetworkAddress address, QObject* parent = nullptr);
+    ~TcpTransport() override;
+
+    OpenState open(PortError& why) override;
+    void close() override;
+    bool isOpen() const override { return state_ == State::Open; }
+    bool write(const QByteArray& bytes) override;
+    QByteArray readAll() override;
+    void discardInput() override;
+    qint64 bytesAvailable() const override { return input_.size(); }
+    qint64 bytesToWrite() const override;
+    QString key() const override { return address_.text(); }
+
+protected:
+    enum class State { Closed, Connecting, Negotiating, Open };
+
+    // The connection is up: a raw line is open at once; RFC 2217 negotiates first.
+    virtual void connectionMade();
+    // Bytes from the server, as they came.
+    virtual void received(const QByteArray& bytes);
+    // Reader bytes as they go on the wire.
+    virtual QByteArray encode(const QByteArray& bytes) const { return bytes; }
+    // What the server sent before it closed a connection that never opened ("port in use").
+    virtual QString serverSaid() const { return {}; }
+
+    // For the negotiation: the line is ready, or it will not be (the socket is dropped).
+    void finishOpening();
+    void failOpening(const QString& reason);
+    void sendRaw(const QByteArray& bytes);
+    void deliver(const QByteArray& data);
+    void beginNegotiating() { state_ = State::Negotiating; }
+
+    const NetworkAddress& address() const { return address_; }
+    State state() const { return state_; }
+
+private:
+    void onError(QAbstractSocket::SocketError error);
+    void onTimeout();
+    void drop();
+
+    NetworkAddress address_;
+    QTcpSocket socket_;
+    QTimer connectBound_;
+    State state_ = State::Closed;
+    QByteArray input_;
+};
