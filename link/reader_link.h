@@ -9,6 +9,8 @@
 #include <QString>
 #include <functional>
 
+class LineObserver;
+
 // The one serial line to the reader, and the link state every window shares:
 // the current port, the three routing flags, the reply buffer and the tick counter.
 class ReaderLink : public QObject {
@@ -81,6 +83,9 @@ public:
     // Every frame sent, chunk received and line event also goes to `trace` (not owned; null
     // for none), and always to the "ksr.link" logging category.
     void setTrace(LineTrace* trace) { trace_ = trace; }
+    // The same, told to `observer` (not owned; null for none) while it is set.
+    void setLineObserver(LineObserver* observer) { observer_ = observer; }
+    LineObserver* lineObserver() const { return observer_; }
 
 signals:
     void ticked();
@@ -109,4 +114,5 @@ private:
     qint64 ticks_ = 0;
     QString portLabel_;
     LineTrace* trace_ = nullptr;
+    LineObserver* observer_ = nullptr;
 };

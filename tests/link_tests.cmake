@@ -24,3 +24,10 @@ ksr_add_test(tst_verification_judgement
   SOURCES unit/tst_verification_judgement.cpp
   LIBS ksr_reader_ops ksr_reader_model
   TIMEOUT 30)
+
+# The Line window's log: its cap and its two forms of an entry.
+ksr_add_test(tst_line_log
+  LABEL unit
+  SOURCES unit/tst_line_log.cpp
+  LIBS ksr_link
+  TIMEOUT 30)
