@@ -11,6 +11,7 @@
 #include "ui/colours.h"
 #include "ui/layout.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPointer>
@@ -19,6 +20,12 @@ namespace {
 constexpr int kTickIntervalMs = 50;
 // What the button is called; on screen its run of blanks breaks it into two lines.
 const QString kSymbolsCaption = QStringLiteral("    Symbology               Identifier");
+
+// The window blocks the main window alone, not the Line window, and Ctrl+L works in it too.
+void keepLineWindowUsable(QWidget& window, QAction& showLine) {
+    window.setWindowModality(Qt::WindowModal);
+    window.addAction(&showLine);
+}
 
 void setStatusColours(QLabel* label, const QColor& background, const QColor& text) {
     QPalette palette = label->palette();
@@ -47,6 +54,9 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
     connect(cmdSymbols, &QPushButton::clicked, this, guarded(&frmExec::cmdSymbols_Click));
     connect(cmdDefaults, &QPushButton::clicked, this, guarded(&frmExec::cmdDefaults_Click));
     connect(cmdSave, &QPushButton::clicked, this, guarded(&frmExec::cmdSave_Click));
+    // Not guarded: watching the line is what the operator may want most while something waits.
+    connect(cmdLine, &QPushButton::clicked, this, &frmExec::showLineWindow);
+    connect(actLine, &QAction::triggered, this, &frmExec::showLineWindow);
     // A vanished device closes the port at once; the operator sees it as "Offline".
     connect(&link_, &ReaderLink::lineLost, this, [this](const QString& reason) {
         portProblem_ = {PortFailure::Lost, link_.ports().deviceFor(link_.currentPort), reason};
@@ -94,6 +104,9 @@ const WindowLayout& frmExec::layout() {
          .twips = {4080, 1200, 1332, 492}, .tabIndex = 5},
         {.name = "cmdSetup", .kind = Button, .caption = "Setup",
          .twips = {4080, 1800, 1332, 372}, .tabIndex = 6},
+        // Below the port list, at its right end.
+        {.name = "cmdLine", .kind = Button, .caption = "Line", .twips = {1152, 672, 540, 276},
+         .tabIndex = 8, .parent = "frmSetup"},
     }};
     // clang-format on
     return table;
@@ -122,11 +135,16 @@ void frmExec::buildControls() {
     control(cmdDecode, "cmdDecode");
     control(cmdSymbols, "cmdSymbols");
     control(cmdSetup, "cmdSetup");
+    control(cmdLine, "cmdLine");
 
     lblCOMM->setAutoFillBackground(true);
     setStatusColours(lblCOMM, kRed, kWhite);
     cmdDecode->setEnabled(false);
     cmdSymbols->setAccessibleName(kSymbolsCaption);
+    cmdLine->setToolTip(QStringLiteral("Show what goes to the reader and back (Ctrl+L)"));
+    actLine = new QAction(QStringLiteral("Line"), this);
+    actLine->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    addAction(actLine);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -247,8 +265,10 @@ void frmExec::cmdAlign_Click() {
 frmAlign& frmExec::alignWindow() {
     // "Side Look" counts as checked in either checked state, the grey one included.
     const auto sideLook = [this] { return chkSide->checkState() != Qt::Unchecked; };
-    if (!align_)
+    if (!align_) {
         align_ = new frmAlign(link_, sideLook, this);
+        keepLineWindowUsable(*align_, *actLine);
+    }
     return *align_;
 }
 
@@ -257,9 +277,11 @@ void frmExec::cmdDecode_Click() {
 }
 
 frmDecode& frmExec::decodeWindow() {
-    if (!decode_)
+    if (!decode_) {
         decode_ = new frmDecode(
             link_, [this] { cmdDefaults_Click(); }, this);
+        keepLineWindowUsable(*decode_, *actLine);
+    }
     return *decode_;
 }
 
@@ -276,6 +298,19 @@ void frmExec::showRoutedWindow(void (ReaderLink::*setRouting)(bool),
     (link_.*setRouting)(false);
 }
 
+LineWindow& frmExec::lineWindow() {
+    if (!line_)
+        line_ = std::make_unique<LineWindow>(link_);
+    return *line_;
+}
+
+void frmExec::showLineWindow() {
+    LineWindow& window = lineWindow();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 void frmExec::cmdSetup_Click() {
     if (!portReady())
         return;
@@ -284,9 +319,11 @@ void frmExec::cmdSetup_Click() {
 }
 
 frmSymbols& frmExec::symbolsWindow() {
-    if (!symbols_)
+    if (!symbols_) {
         symbols_ = new frmSymbols(
             link_, state_, [this] { return GetXSW(); }, this);
+        keepLineWindowUsable(*symbols_, *actLine);
+    }
     return *symbols_;
 }
 
@@ -352,5 +389,7 @@ void frmExec::closeEvent(QCloseEvent* event) {
     }
     if (closeAlignWindow)
         closeAlignWindow();
+    if (line_)
+        line_->close();
     event->accept();
 }

@@ -38,3 +38,12 @@ if(TARGET tst_no_display)
   target_compile_definitions(tst_no_display PRIVATE KSR_UTILITY_PATH="$<TARGET_FILE:ksr-utility>")
   add_dependencies(tst_no_display ksr-utility)
 endif()
+
+# The Line window on the main window's link, and beside the alignment window.
+ksr_add_test(tst_line_window
+  LABEL e2e
+  SOURCES e2e/tst_line_window.cpp
+  LIBS ksr_app ksr_simulator
+  TIMEOUT 120)
+ksr_add_scaled_runs(tst_line_window FACTORS 1.25 1.5 2
+                    FUNCTIONS controlsFitAndTheKeyboardReachesThem)
