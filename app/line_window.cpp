@@ -113,7 +113,8 @@ void LineWindow::lineEvent(double ms, const QString& port, const QString& event)
 }
 
 void LineWindow::entryArrived() {
-    if (!showTimer_.isActive() && !cmdPause->isChecked())
+    // Paused, the timer still comes round to count what waits.
+    if (!showTimer_.isActive())
         showTimer_.start();
 }
 

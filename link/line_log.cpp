@@ -64,8 +64,8 @@ QString windowLine(const LineEntry& entry) {
     // The trace's time, port and direction columns, then both forms of the bytes.
     const QByteArray head = traceDataLine(entry.ms, entry.port, directionOf(entry), {});
     return QString::fromLocal8Bit(head.left(head.size() - 3)) +
-           QString::fromLatin1(entry.bytes.toHex(' ').toUpper()) + QLatin1String("  ") +
-           printableBytes(entry.bytes);
+           QString::fromLatin1(entry.bytes.toHex(' ').toUpper()) + QLatin1String("  |") +
+           printableBytes(entry.bytes) + QLatin1Char('|');
 }
 
 QByteArray traceLine(const LineEntry& entry) {

@@ -61,7 +61,7 @@ private:
 QString printableBytes(const QByteArray& bytes);
 
 // An entry as the Line window shows it: time, port, what happened; for data the bytes in hex
-// and in printable form.
+// and, between bars, in printable form.
 QString windowLine(const LineEntry& entry);
 
 // An entry exactly as the trace file has it, without its newline.

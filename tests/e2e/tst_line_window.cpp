@@ -126,7 +126,7 @@ private slots:
         line->showNewEntries();
         QCOMPARE(line->view->blockCount(), 10000);
         QCOMPARE(line->view->document()->firstBlock().text(), windowLine(line->log().at(0)));
-        QVERIFY(line->view->document()->firstBlock().text().endsWith(QStringLiteral("  15000")));
+        QVERIFY(line->view->document()->firstBlock().text().endsWith(QStringLiteral("  |15000|")));
         QVERIFY(line->lblState->text().startsWith(QStringLiteral("15000 older lines have gone")));
         line->cmdClear->click();
         QCOMPARE(line->view->toPlainText(), QString());

@@ -21,14 +21,15 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("frame sent")
             << data(LineEntry::Kind::Sent, "\x1bZ3\r")
-            << QStringLiteral("  1234.500 COM3 sent     1B 5A 33 0D  <ESC>Z3<CR>");
+            << QStringLiteral("  1234.500 COM3 sent     1B 5A 33 0D  |<ESC>Z3<CR>|");
         QTest::newRow("report received")
             << data(LineEntry::Kind::Received, QByteArray("\x01"
                                                           "0A\n\x02\x00",
                                                           6))
-            << QStringLiteral("  1234.500 COM3 received 01 30 41 0A 02 00  <SOH>0A<LF><STX><NUL>");
+            << QStringLiteral(
+                   "  1234.500 COM3 received 01 30 41 0A 02 00  |<SOH>0A<LF><STX><NUL>|");
         QTest::newRow("noise") << data(LineEntry::Kind::Received, "\x7f\xff|")
-                               << QStringLiteral("  1234.500 COM3 received 7F FF 7C  <DEL><FF>|");
+                               << QStringLiteral("  1234.500 COM3 received 7F FF 7C  |<DEL><FF>||");
         QTest::newRow("lost") << eventEntry(QStringLiteral("lost: No such device"))
                               << QStringLiteral("     7.250 COM3 lost: No such device");
     }
