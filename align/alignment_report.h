@@ -34,6 +34,12 @@ struct AlignmentMeasure {
 // Fields of 5 characters in a body of `length` characters: rounded, and 101 beyond 100.
 qint16 fieldCount(qsizetype length);
 
+// Whether a place across or along the scan (0.5 is centred), or the distance fraction, lies in
+// the band the target should be brought into: 0.4 to 0.6.
+inline bool insideAlignmentBand(float v) {
+    return v >= 0.4f && v <= 0.6f;
+}
+
 // The whole computation for one report body (its last character already a CR).
 // `sideLook` picks the reference spacing.
 AlignmentMeasure measureReport(QStringView body, bool sideLook);

@@ -8,17 +8,12 @@
 #include <cmath>
 
 namespace {
-constexpr int kCycleIntervalMs = 100;
 constexpr int kMarkerLineWidth = 6;
 constexpr qreal kMarkerRadius = 250;
 constexpr qreal kBarHalfWidth = 50;
 
 const QString kCaption = QStringLiteral("Align Reader");
 const QString kNoReportsCaption = QStringLiteral("Align Reader - no reports from the reader");
-
-bool inBand(float v) {
-    return v >= 0.4f && v <= 0.6f;
-}
 
 // Halves go to the even neighbour.
 qreal roundEven(qreal v) {
@@ -108,21 +103,15 @@ void frmAlign::Form_Load() {
     Picture3->clear();
     cycle.expectReports();
     setWindowTitle(kCaption);
-    Timer1->setInterval(kCycleIntervalMs);
+    Timer1->setInterval(kAlignCycleIntervalMs);
     Timer1->start();
-    link_.SendCommand(QStringLiteral("W0"));
-    link_.SendCommand(QStringLiteral(".Z"));
-    link_.SendCommand(QStringLiteral("D7"));
+    line_.start();
     DrawCrosshair(kBlack);
 }
 
 void frmAlign::Timer1_Timer() {
-    const AlignCycle::TickResult result = cycle.tick();
+    const AlignCycle::TickResult result = line_.tick();
     switch (result.step) {
-    case AlignCycle::Step::Request:
-        link_.SendCommand(QStringLiteral("DZ"));
-        link_.discardInput();
-        break;
     case AlignCycle::Step::Process:
         setWindowTitle(kCaption);
         ProcessReport(result.report);
@@ -130,19 +119,18 @@ void frmAlign::Timer1_Timer() {
     case AlignCycle::Step::NoReports:
         showNoReports();
         break;
+    case AlignCycle::Step::Request:
     case AlignCycle::Step::None:
         break;
     }
 }
 
 void frmAlign::OnComm() {
-    if (cycle.receive(link_.readInput()))
-        link_.SendCommand(QStringLiteral("P6"));
+    line_.OnComm();
 }
 
 void frmAlign::cmdQuit_Click() {
-    link_.SendCommand(QStringLiteral("+5"));
-    link_.SendCommand(QStringLiteral("W2"));
+    line_.exit();
     close();
 }
 
@@ -192,7 +180,7 @@ void frmAlign::PlotMarker(float a, float b) {
         drawMarkerShape(painter, kWhite);
         MarkerX = a * static_cast<float>(Picture1->widthTwips());
         MarkerY = b * static_cast<float>(Picture1->heightTwips());
-        MarkerOutside = !(inBand(a) && inBand(b));
+        MarkerOutside = !(insideAlignmentBand(a) && insideAlignmentBand(b));
         // Nothing found: no marker, but the place is remembered and erased next time.
         if (a > 0)
             drawMarkerShape(painter, MarkerOutside ? kRed : kGreen);
@@ -207,7 +195,7 @@ void frmAlign::PlotDistance(float p) {
     BarX = p * static_cast<float>(Picture2->widthTwips());
     if (p > 0) {
         painter.filledRect({BarX - kBarHalfWidth, 0}, {BarX + kBarHalfWidth, height},
-                           inBand(p) ? kGreen : kRed);
+                           insideAlignmentBand(p) ? kGreen : kRed);
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "align/align_cycle.h"
+#include "align/align_exchange.h"
 #include "align/alignment_report.h"
+#include "link/line_receiver.h"
 #include "ui/canvas.h"
 #include "ui/layout.h"
 
@@ -17,7 +19,7 @@ class ReaderLink;
 // alignment target in each and shows where it stands. It is made once and shown again and
 // again; the cycle and the display memory keep their values between showings, the canvases
 // start blank at each one.
-class frmAlign : public QDialog {
+class frmAlign : public QDialog, public LineReceiver {
     Q_OBJECT
 public:
     // `sideLook` tells whether "Side Look" is checked; it is asked at every computation.
@@ -27,7 +29,7 @@ public:
     static const WindowLayout& layout();
 
     // Reads what the reader sent; called for each receive event while routed here.
-    void OnComm();
+    void OnComm() override;
     void cmdQuit_Click();
 
     // The measurement of one report body, then its drawing.
@@ -73,6 +75,7 @@ private:
     void showNoReports();
 
     ReaderLink& link_;
+    AlignmentLine line_{link_, cycle};
     std::function<bool()> sideLook_;
     int DrawWidth = 1;
 };

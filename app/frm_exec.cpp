@@ -3,6 +3,7 @@
 #include "align/frm_align.h"
 #include "decode/frm_decode.h"
 #include "reader_ops/default_config.h"
+#include "reader_ops/exchange_runner.h"
 #include "reader_ops/permanent_save.h"
 #include "reader_ops/prompter.h"
 #include "reader_ops/symbology_identification.h"
@@ -17,7 +18,6 @@
 #include <QPointer>
 
 namespace {
-constexpr int kTickIntervalMs = 50;
 // What the button is called; on screen its run of blanks breaks it into two lines.
 const QString kSymbolsCaption = QStringLiteral("    Symbology               Identifier");
 
@@ -59,7 +59,7 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
     connect(actLine, &QAction::triggered, this, &frmExec::showLineWindow);
     // A vanished device closes the port at once; the operator sees it as "Offline".
     connect(&link_, &ReaderLink::lineLost, this, [this](const QString& reason) {
-        portProblem_ = {PortFailure::Lost, link_.ports().deviceFor(link_.currentPort), reason};
+        portProblem_ = {PortFailure::Lost, link_.ports().deviceFor(link_.currentPort()), reason};
         ShowStatus(false);
     });
     showAlignWindow = [this] { alignWindow().exec(); };
@@ -67,9 +67,7 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
         if (align_)
             align_->close();
     };
-    link_.setAlignReceiver([this] { alignWindow().OnComm(); });
     showDecodeWindow = [this] { decodeWindow().exec(); };
-    link_.setDecodeReceiver([this] { decodeWindow().OnComm(); });
     showSymbolsWindow = [this] { symbolsWindow().showModally(); };
 }
 
@@ -163,13 +161,12 @@ void frmExec::Form_Load() {
         return r;
     };
     showPortRows(listablePorts(probe), 0);
-    Timer1->setInterval(kTickIntervalMs);
+    Timer1->setInterval(ReaderLink::kTickIntervalMs);
     Timer1->start();
     QApplication::restoreOverrideCursor();
     state_.fillDefaultSettings();
-    link_.currentPort = 1;
     for (int row = 0; row < cboComPorts->count(); ++row) {
-        if (portTable_[row] == link_.currentPort) {
+        if (portTable_[row] == PortMap::kFirstPort) {
             // Selecting from the program raises no activation, so run the handler here.
             cboComPorts->setCurrentIndex(row);
             runExclusive([this] { cboComPorts_Click(); });
@@ -209,8 +206,7 @@ void frmExec::cboComPorts_Click() {
     if (row < 0)
         return;
     CloseCOM();
-    link_.currentPort = portTable_[row];
-    if (!OpenCOM(link_.currentPort))
+    if (!OpenCOM(portTable_[row]))
         return;
     GetXSW();
 }
@@ -232,7 +228,7 @@ void frmExec::reportOpenFailure(qint16 port) {
 bool frmExec::portReady() {
     if (link_.isOpen())
         return true;
-    prompter_.warn(describePortNotOpen(link_.currentPort, portProblem_));
+    prompter_.warn(describePortNotOpen(link_.currentPort(), portProblem_));
     return false;
 }
 
@@ -259,7 +255,7 @@ void frmExec::ShowStatus(bool online) {
 }
 
 void frmExec::cmdAlign_Click() {
-    showRoutedWindow(&ReaderLink::setAlignRouting, showAlignWindow);
+    showRoutedWindow(alignWindow(), showAlignWindow);
 }
 
 frmAlign& frmExec::alignWindow() {
@@ -273,7 +269,7 @@ frmAlign& frmExec::alignWindow() {
 }
 
 void frmExec::cmdDecode_Click() {
-    showRoutedWindow(&ReaderLink::setDecodeRouting, showDecodeWindow);
+    showRoutedWindow(decodeWindow(), showDecodeWindow);
 }
 
 frmDecode& frmExec::decodeWindow() {
@@ -285,17 +281,16 @@ frmDecode& frmExec::decodeWindow() {
     return *decode_;
 }
 
-void frmExec::showRoutedWindow(void (ReaderLink::*setRouting)(bool),
-                               const std::function<void()>& show) {
+void frmExec::showRoutedWindow(LineReceiver& receiver, const std::function<void()>& show) {
     if (!portReady())
         return;
     CloseCOM();
-    if (!OpenCOM(link_.currentPort))
+    if (!OpenCOM(link_.currentPort()))
         return; // a window with no line to read would only show nothing
-    (link_.*setRouting)(true);
+    link_.setReceiver(&receiver);
     if (show)
         show();
-    (link_.*setRouting)(false);
+    link_.setReceiver(nullptr);
 }
 
 LineWindow& frmExec::lineWindow() {
@@ -339,7 +334,7 @@ void frmExec::IdentifySymbology() {
 
 void frmExec::cmdDefaults_Click() {
     if (portReady())
-        sendDefaultConfiguration(link_);
+        playExchange(link_, prompter_, defaultConfigurationExchange());
 }
 
 void frmExec::cmdSave_Click() {
@@ -350,7 +345,7 @@ void frmExec::cmdSave_Click() {
         return;
     QString text = QStringLiteral("The settings were not saved as the power-on defaults.");
     if (!link_.isOpen())
-        text += QChar(u'\r') + describePortNotOpen(link_.currentPort, portProblem_);
+        text += QChar(u'\r') + describePortNotOpen(link_.currentPort(), portProblem_);
     prompter_.warn(text);
 }
 

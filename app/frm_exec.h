@@ -103,7 +103,7 @@ private:
     void IdentifySymbology();
     void Timer1_Timer();
     // Opens the current port and shows a routed window for as long as it is open.
-    void showRoutedWindow(void (ReaderLink::*setRouting)(bool), const std::function<void()>& show);
+    void showRoutedWindow(LineReceiver& receiver, const std::function<void()>& show);
     void reportOpenFailure(qint16 port);
     // True when the current port is open; otherwise says once why not, and the operation
     // that asked sends nothing and waits for nothing.

@@ -1,23 +1,10 @@
 #include "cli/align_session.h"
 
 namespace {
-constexpr int kCycleIntervalMs = 100;
-constexpr int kTickIntervalMs = 50;
-constexpr int kDrainTicks = 20;
-
-bool inBand(float v) {
-    return v >= 0.4f && v <= 0.6f;
-}
-
 QString fraction(float v) {
     return QString::number(static_cast<double>(v), 'f', 3);
 }
 
-PortMap portMapFor(const PortTarget& target) {
-    PortMap ports = PortMap::explicitOnly();
-    ports.map(target.comNumber > 0 ? target.comNumber : 1, target.device);
-    return ports;
-}
 } // namespace
 
 AlignmentReading alignmentReading(int number, const AlignmentMeasure& measure) {
@@ -27,7 +14,8 @@ AlignmentReading alignmentReading(int number, const AlignmentMeasure& measure) {
     reading.found = measure.balance > 0;
     reading.across = measure.balance;
     reading.along = measure.centrePosition;
-    reading.inside = reading.found && inBand(measure.balance) && inBand(measure.centrePosition);
+    reading.inside = reading.found && insideAlignmentBand(measure.balance) &&
+                     insideAlignmentBand(measure.centrePosition);
     reading.distance = measure.distanceFraction > 0 ? measure.distanceFraction : -1;
     return reading;
 }
@@ -58,66 +46,72 @@ QJsonObject alignmentJson(const AlignmentReading& r) {
             {QStringLiteral("distance"), value(r.distance > 0, r.distance)}};
 }
 
-AlignSession::AlignSession(const PortTarget& target, int reports, bool sideLook, LineTrace* trace,
-                           QObject* parent)
-    : QObject(parent), link_(portMapFor(target)), reports_(reports), sideLook_(sideLook) {
-    link_.currentPort = static_cast<qint16>(target.comNumber > 0 ? target.comNumber : 1);
-    if (target.comNumber == 0)
-        link_.setPortLabel(target.label);
-    link_.setTrace(trace);
+AlignSession::AlignSession(const PortTarget& target, int reports, bool sideLook,
+                           double timeoutSeconds, LineTrace* trace, QObject* parent)
+    : QObject(parent), line_(target, trace), player_(line_.link(), nullptr), reports_(reports),
+      timeoutMs_(qRound64(timeoutSeconds * 1000)), sideLook_(sideLook) {
     result_.port = target.label;
     result_.device = target.device;
 
     cycleTimer_.setTimerType(Qt::PreciseTimer);
-    cycleTimer_.setInterval(kCycleIntervalMs);
+    cycleTimer_.setInterval(kAlignCycleIntervalMs);
     connect(&cycleTimer_, &QTimer::timeout, this, &AlignSession::onCycleTick);
-    tickTimer_.setTimerType(Qt::PreciseTimer);
-    tickTimer_.setInterval(kTickIntervalMs);
-    connect(&tickTimer_, &QTimer::timeout, &link_, &ReaderLink::advanceTick);
-    connect(&link_, &ReaderLink::ticked, this, &AlignSession::onDrainTick);
-    connect(&link_, &ReaderLink::lineLost, this, [this](const QString& reason) {
+    ReaderLink& link = line_.link();
+    connect(&link, &ReaderLink::openFinished, this, &AlignSession::onOpened);
+    connect(&link, &ReaderLink::lineLost, this, [this](const QString& reason) {
         result_.status = PortStatus::Lost;
         result_.error = QStringLiteral("the device was lost: ") + reason;
         end();
     });
-    link_.setAlignReceiver([this] {
-        if (cycle_.receive(link_.readInput()))
-            link_.SendCommand(QStringLiteral("P6"));
-    });
+}
+
+void AlignSession::OnComm() {
+    alignment_.OnComm();
 }
 
 void AlignSession::start() {
-    tickTimer_.start();
-    if (!link_.OpenCOM(link_.currentPort)) {
+    line_.startTicking();
+    line_.link().openAsync(line_.comNumber());
+}
+
+void AlignSession::onOpened(bool ok) {
+    if (finished_)
+        return;
+    if (!ok) {
         result_.status = PortStatus::OpenFailed;
-        result_.error = portFailureReason(link_.lastOpenError());
+        result_.error = portFailureReason(line_.link().lastOpenError());
         end();
         return;
     }
-    link_.setAlignRouting(true);
+    line_.link().setReceiver(this);
+    sinceReport_.start();
     cycleTimer_.start();
-    link_.SendCommand(QStringLiteral("W0"));
-    link_.SendCommand(QStringLiteral(".Z"));
-    link_.SendCommand(QStringLiteral("D7"));
+    alignment_.start();
 }
 
 void AlignSession::onCycleTick() {
-    const AlignCycle::TickResult step = cycle_.tick();
+    const AlignCycle::TickResult step = alignment_.tick();
     switch (step.step) {
-    case AlignCycle::Step::Request:
-        link_.SendCommand(QStringLiteral("DZ"));
-        link_.discardInput();
-        break;
     case AlignCycle::Step::Process:
+        sinceReport_.restart();
         emit measured(alignmentReading(++measuredCount_, measureReport(step.report, sideLook_)));
-        if (reports_ > 0 && measuredCount_ >= reports_)
+        if (reports_ > 0 && measuredCount_ >= reports_) {
             stop();
+            return;
+        }
         break;
     case AlignCycle::Step::NoReports:
         emit noReports();
         break;
+    case AlignCycle::Step::Request:
     case AlignCycle::Step::None:
         break;
+    }
+    if (sinceReport_.hasExpired(timeoutMs_)) {
+        result_.status = PortStatus::NoAnswer;
+        result_.error = QStringLiteral("no report from the reader for %1 s")
+                            .arg(static_cast<double>(timeoutMs_) / 1000.0);
+        stop();
     }
 }
 
@@ -126,27 +120,31 @@ void AlignSession::stop() {
         return;
     stopping_ = true;
     cycleTimer_.stop();
-    link_.SendCommand(QStringLiteral("+5"));
-    link_.SendCommand(QStringLiteral("W2"));
-    onDrainTick();
-}
-
-void AlignSession::onDrainTick() {
-    if (!stopping_ || finished_)
+    if (!line_.link().isOpen()) {
+        end();
         return;
-    // What was written may take a moment to reach the device.
-    if (link_.isOpen() && link_.pendingOutput() > 0 && drainTicks_++ < kDrainTicks)
-        return;
-    end();
+    }
+    alignment_.exit();
+    player_.drain([this] { end(); });
 }
 
 void AlignSession::end() {
     if (finished_)
         return;
     cycleTimer_.stop();
-    tickTimer_.stop();
-    link_.setAlignRouting(false);
-    link_.CloseCOM();
+    line_.link().setReceiver(nullptr);
+    line_.close();
+    // Fewer reports than asked for, or none at all, is no success.
+    if (result_.status == PortStatus::Ok) {
+        if (measuredCount_ == 0) {
+            result_.status = PortStatus::NoAnswer;
+            result_.error = QStringLiteral("no reports from the reader");
+        } else if (reports_ > 0 && measuredCount_ < reports_) {
+            result_.status = PortStatus::NoAnswer;
+            result_.error =
+                QStringLiteral("stopped after %1 of %2 reports").arg(measuredCount_).arg(reports_);
+        }
+    }
     finished_ = true;
     emit finished();
 }

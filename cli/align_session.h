@@ -1,11 +1,14 @@
 #pragma once
 
 #include "align/align_cycle.h"
+#include "align/align_exchange.h"
 #include "align/alignment_report.h"
+#include "cli/port_line.h"
 #include "cli/port_result.h"
 #include "cli/port_targets.h"
-#include "link/reader_link.h"
+#include "reader_ops/exchange_runner.h"
 
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QObject>
 #include <QTimer>
@@ -28,19 +31,20 @@ QString alignmentLine(const AlignmentReading& reading);
 QJsonObject alignmentJson(const AlignmentReading& reading);
 
 // The alignment window's exchange without the window: the start commands, the request cycle on
-// a 100 ms timer, and the Exit commands ("+5", "W2") when it stops, so the reader never stays
-// in alignment mode.
-class AlignSession : public QObject {
+// its 100 ms timer, and the exit commands when it stops, so the reader never stays in alignment
+// mode. A reader that sends no report for the time-out ends it as no-answer.
+class AlignSession : public QObject, public LineReceiver {
     Q_OBJECT
 public:
-    AlignSession(const PortTarget& target, int reports, bool sideLook, LineTrace* trace,
-                 QObject* parent = nullptr);
+    AlignSession(const PortTarget& target, int reports, bool sideLook, double timeoutSeconds,
+                 LineTrace* trace, QObject* parent = nullptr);
 
     void start();
-    // Sends the Exit commands, closes the port and finishes; once.
+    // Sends the exit commands, closes the port and finishes; once.
     void stop();
     bool isFinished() const { return finished_; }
     const PortResult& result() const { return result_; }
+    void OnComm() override;
 
 signals:
     void measured(const AlignmentReading& reading);
@@ -49,19 +53,21 @@ signals:
     void finished();
 
 private:
+    void onOpened(bool ok);
     void onCycleTick();
-    void onDrainTick();
     void end();
 
-    ReaderLink link_;
+    PortLine line_;
     AlignCycle cycle_;
+    AlignmentLine alignment_{line_.link(), cycle_};
+    ExchangePlayer player_;
     QTimer cycleTimer_;
-    QTimer tickTimer_;
+    QElapsedTimer sinceReport_;
     PortResult result_;
     int reports_ = 0;
+    qint64 timeoutMs_ = 0;
     int measuredCount_ = 0;
     bool sideLook_ = false;
     bool stopping_ = false;
     bool finished_ = false;
-    int drainTicks_ = 0;
 };

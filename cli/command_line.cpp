@@ -131,7 +131,8 @@ QString helpText(const QCommandLineParser& parser, bool withQtOptions) {
         "                        --disable change them as the Setup dialog's OK does.\n"
         "  align PORT            Print the target's place in each alignment report until\n"
         "                        --reports N, Ctrl-C or SIGTERM; then the reader leaves\n"
-        "                        alignment mode (\"+5\", \"W2\").\n"
+        "                        alignment mode (\"+5\", \"W2\"). A reader that sends no\n"
+        "                        report for --timeout S seconds (3) ends it as no-answer.\n"
         "  list-ports            COM1 to COM16 with their devices and state (or --list-ports).\n"
         "\n");
     QString options = parser.helpText();
@@ -277,6 +278,10 @@ CommandLineOutcome parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption reports(QStringLiteral("reports"),
                                      QStringLiteral("align: stop after N reports."),
                                      QStringLiteral("N"));
+    const QCommandLineOption timeout(
+        QStringLiteral("timeout"),
+        QStringLiteral("align: give up when the reader sends no report for S seconds (3)."),
+        QStringLiteral("S"));
     const QCommandLineOption sideLook(
         QStringLiteral("side-look"),
         QStringLiteral("align: the reader is mounted for side look (the window's check box)."));
@@ -284,7 +289,7 @@ CommandLineOutcome parseCommandLine(const QStringList& arguments) {
         QStringLiteral("simulate"),
         QStringLiteral("Run a simulated reader inside the program and make it COM1."));
     parser.addOptions({port, listPorts, report, reportDir, trace, json, yes, noPrompt, enable,
-                       disable, reports, sideLook, simulate});
+                       disable, reports, timeout, sideLook, simulate});
     for (const QtOption& qt : kQtOptions) {
         QCommandLineOption option(QLatin1String(qt.name));
         if (qt.value)
@@ -388,6 +393,7 @@ CommandLineOutcome parseCommandLine(const QStringList& arguments) {
         {&enable, {C::Symbologies}},
         {&disable, {C::Symbologies}},
         {&reports, {C::Align}},
+        {&timeout, {C::Align}},
         {&sideLook, {C::Align}},
     };
     for (const auto& [option, commands] : rules) {
@@ -441,6 +447,14 @@ CommandLineOutcome parseCommandLine(const QStringList& arguments) {
         if (!ok || options.reports < 1)
             return failure(QStringLiteral("--reports: expected a count of 1 or more, got \"%1\"")
                                .arg(parser.value(reports)));
+    }
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        options.timeoutSeconds = parser.value(timeout).toDouble(&ok);
+        if (!ok || !(options.timeoutSeconds >= 0.1 && options.timeoutSeconds <= 3600))
+            return failure(
+                QStringLiteral("--timeout: expected seconds from 0.1 to 3600, got \"%1\"")
+                    .arg(parser.value(timeout)));
     }
     options.json = parser.isSet(json);
     options.yes = parser.isSet(yes);

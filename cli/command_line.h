@@ -24,7 +24,8 @@ struct CommandLine {
     bool sideLook = false;
     QList<int> enable; // symbology rows, in box order
     QList<int> disable;
-    int reports = 0; // align: stop after this many; 0 until interrupted
+    int reports = 0;           // align: stop after this many; 0 until interrupted
+    double timeoutSeconds = 3; // align: no report for this long ends the command
 };
 
 // The outcome of reading the arguments: either options to run with, or text to print and an

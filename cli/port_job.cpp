@@ -9,16 +9,6 @@
 #include "reader_ops/verification.h"
 
 namespace {
-constexpr int kTickIntervalMs = 50;
-// What was written may take a moment to reach the device; a line that takes longer is stuck.
-constexpr int kDrainTicks = 20;
-
-PortMap portMapFor(const PortTarget& target) {
-    PortMap ports = PortMap::explicitOnly();
-    ports.map(target.comNumber > 0 ? target.comNumber : 1, target.device);
-    return ports;
-}
-
 QString asLines(QString text) {
     return text.replace(u'\r', u'\n');
 }
@@ -38,31 +28,35 @@ PortStatus statusOf(const VerificationJudgement& judgement) {
 } // namespace
 
 PortJob::PortJob(const PortTarget& target, Settings settings, LineTrace* trace, QObject* parent)
-    : QObject(parent), settings_(std::move(settings)), link_(portMapFor(target)),
+    : QObject(parent), settings_(std::move(settings)), line_(target, trace),
+      player_(line_.link(),
+              [this](const Prompt& prompt, std::function<void(PromptAnswer)> answer) {
+                  askOperator(prompt, std::move(answer));
+              }),
       optional_(target.optional) {
-    link_.currentPort = static_cast<qint16>(target.comNumber > 0 ? target.comNumber : 1);
-    if (target.comNumber == 0)
-        link_.setPortLabel(target.label);
-    link_.setTrace(trace);
     state_.fillDefaultSettings();
     result_.port = target.label;
     result_.device = target.device;
-
-    tickTimer_.setTimerType(Qt::PreciseTimer);
-    tickTimer_.setInterval(kTickIntervalMs);
-    connect(&tickTimer_, &QTimer::timeout, &link_, &ReaderLink::advanceTick);
-    connect(&link_, &ReaderLink::ticked, this, &PortJob::onTick);
-    connect(&link_, &ReaderLink::lineLost, this, [this](const QString& reason) {
+    ReaderLink& link = line_.link();
+    connect(&link, &ReaderLink::openFinished, this, &PortJob::onOpened);
+    connect(&link, &ReaderLink::lineLost, this, [this](const QString& reason) {
         fail(PortStatus::Lost, QStringLiteral("the device was lost: ") + reason);
     });
 }
 
 void PortJob::start() {
-    tickTimer_.start();
-    if (!link_.OpenCOM(link_.currentPort)) {
+    line_.startTicking();
+    line_.link().openAsync(line_.comNumber());
+}
+
+void PortJob::onOpened(bool ok) {
+    if (finished_)
+        return;
+    if (!ok) {
+        const PortError& why = line_.link().lastOpenError();
         // As the window's probe: only a port that is there, or in use, is found.
-        leftOut_ = optional_ && link_.lastOpenError().kind != PortFailure::Busy;
-        fail(PortStatus::OpenFailed, portFailureReason(link_.lastOpenError()));
+        leftOut_ = optional_ && why.kind != PortFailure::Busy;
+        fail(PortStatus::OpenFailed, portFailureReason(why));
         return;
     }
     switch (settings_.command) {
@@ -87,45 +81,35 @@ void PortJob::start() {
     }
 }
 
-void PortJob::afterTicks(int ticks, Step next) {
-    deadline_ = link_.ticks() + ticks;
-    pending_ = std::move(next);
-}
-
-void PortJob::collect(const QString& code, int ticks, ReaderLink::EarlierInput earlier,
-                      std::function<void(const QString&)> next) {
-    deadline_ = link_.startCollecting(code, ticks, earlier);
-    pending_ = [this, next = std::move(next)] { next(link_.stopCollecting()); };
-}
-
-void PortJob::onTick() {
-    if (!pending_ || link_.ticks() <= deadline_)
+void PortJob::askOperator(const Prompt& prompt, std::function<void(PromptAnswer)> answer) {
+    // The save was confirmed once for every port before any started; the barcode is presented
+    // when the operator says so, or at once with no one to ask.
+    if (settings_.command == SubCommand::Identify && settings_.presentBarcode) {
+        settings_.presentBarcode(result_.port, [answer] { answer(PromptAnswer::Ok); });
         return;
-    const Step step = std::exchange(pending_, nullptr);
-    step();
+    }
+    Q_UNUSED(prompt);
+    answer(PromptAnswer::Ok);
 }
 
-void PortJob::verify(std::function<void(const VerificationJudgement&)> next) {
-    collect(QStringLiteral("Z3"), kVerificationTicks, ReaderLink::EarlierInput::Discard,
-            [this, next = std::move(next)](const QString& reply) {
-                const VerificationJudgement judgement =
-                    judgeVerification(reply, state_.DefaultSettings,
-                                      QString::fromLatin1(kExpectedFirmware), link_.portLabel());
-                result_.verified = true;
-                result_.status = statusOf(judgement);
-                if (judgement.firmware)
-                    result_.firmware = judgement.firmware;
-                result_.words = judgement.settings;
-                result_.differences = judgement.differences;
-                for (const QString& warning : judgement.warnings()) {
-                    // A second verification on the same port need not say it again.
-                    if (!result_.warnings.contains(asLines(warning)))
-                        result_.warnings << asLines(warning);
-                }
-                if (judgement.settings)
-                    writeReport(*judgement.settings);
-                next(judgement);
-            });
+VerificationJudgement PortJob::takeVerification(const QString& reply) {
+    const VerificationJudgement judgement =
+        judgeVerification(reply, state_.DefaultSettings, QString::fromLatin1(kExpectedFirmware),
+                          line_.link().portLabel());
+    result_.verified = true;
+    result_.status = statusOf(judgement);
+    if (judgement.firmware)
+        result_.firmware = judgement.firmware;
+    result_.words = judgement.settings;
+    result_.differences = judgement.differences;
+    for (const QString& warning : judgement.warnings()) {
+        // A second verification on the same port need not say it again.
+        if (!result_.warnings.contains(asLines(warning)))
+            result_.warnings << asLines(warning);
+    }
+    if (judgement.settings)
+        writeReport(*judgement.settings);
+    return judgement;
 }
 
 void PortJob::writeReport(const SettingsTable& words) {
@@ -144,129 +128,124 @@ void PortJob::writeReport(const SettingsTable& words) {
 }
 
 void PortJob::runVerify() {
-    verify([this](const VerificationJudgement&) { finish(); });
+    player_.play(verificationExchange([this](const QString& reply) { takeVerification(reply); }),
+                 [this](const ExchangeOutcome&) { finish(); });
 }
 
 void PortJob::runDefaults() {
-    sendDefaultConfiguration(link_);
-    result_.sent = true;
-    finish();
+    player_.play(defaultConfigurationExchange(), [this](const ExchangeOutcome& outcome) {
+        result_.sent = outcome.delivered();
+        if (!result_.sent)
+            result_.error = QStringLiteral("the commands did not all go out");
+        finish();
+    });
 }
 
 void PortJob::runSave() {
     // As the button after OK: the outcome of the verification does not stop the save.
-    verify([this](const VerificationJudgement&) {
-        afterTicks(kSaveSettleTicks, [this] {
-            link_.SendCommand(QStringLiteral("Z2"));
-            result_.sent = true;
-            finish();
-        });
-    });
+    player_.play(permanentSaveExchange([this](const QString& reply) { takeVerification(reply); }),
+                 [this](const ExchangeOutcome& outcome) {
+                     result_.sent = saveOutcome(outcome) == SaveOutcome::Sent;
+                     if (!result_.sent)
+                         result_.error = QStringLiteral("\"Z2\" did not go out: nothing was saved");
+                     finish();
+                 });
 }
 
 void PortJob::runIdentify() {
-    for (const QString& code : identificationCommands())
-        link_.SendCommand(code);
-    afterTicks(kIdentificationSetupTicks, [this] {
-        link_.clearReplyBuffer();
-        const auto read = [this] {
-            if (finished_ || closing_)
-                return;
-            collect(QStringLiteral("S7"), kIdentificationReadTicks, ReaderLink::EarlierInput::Keep,
-                    [this](const QString& reply) {
-                        link_.SendCommand(QStringLiteral("1Y"));
-                        result_.decodedReply = reply;
-                        if (reply.size() < 2) {
-                            result_.status = PortStatus::NotDecoded;
-                            result_.warnings << QStringLiteral("The Barcode was not decoded");
-                        } else {
-                            result_.family = identificationFamilyDigit(reply);
-                        }
-                        finish();
-                    });
-        };
-        if (settings_.presentBarcode)
-            settings_.presentBarcode(result_.port, read);
-        else
-            read();
-    });
+    player_.play(identificationExchange([this](const QString& read) {
+                     result_.decodedReply = read;
+                     if (read.size() < 2) {
+                         result_.status = PortStatus::NotDecoded;
+                         result_.warnings << QStringLiteral("The Barcode was not decoded");
+                     } else {
+                         result_.family = identificationFamilyDigit(read);
+                     }
+                 }),
+                 [this](const ExchangeOutcome&) { finish(); });
 }
 
 void PortJob::runSymbologies() {
-    verify([this](const VerificationJudgement& judgement) {
-        if (!judgement.settings) {
-            result_.error = QStringLiteral("the settings words could not be read; nothing was "
-                                           "changed");
+    auto words = std::make_shared<std::optional<SettingsTable>>();
+    player_.play(verificationExchange([this, words](const QString& reply) {
+                     *words = takeVerification(reply).settings;
+                 }),
+                 [this, words](const ExchangeOutcome&) {
+                     if (!*words) {
+                         result_.error = QStringLiteral("the settings words could not be read; "
+                                                        "nothing was changed");
+                         finish();
+                         return;
+                     }
+                     applySymbologies(**words);
+                 });
+}
+
+void PortJob::applySymbologies(const SettingsTable& words) {
+    const SymbologyBoxes before = boxesFromSettings(words);
+    result_.symbologies = before;
+    result_.status = PortStatus::Ok;
+    if (settings_.enable.isEmpty() && settings_.disable.isEmpty()) {
+        finish();
+        return;
+    }
+    SymbologyBoxes wanted = before;
+    for (const int row : settings_.enable)
+        wanted[static_cast<std::size_t>(row)] = true;
+    for (const int row : settings_.disable)
+        wanted[static_cast<std::size_t>(row)] = false;
+    const SymbologyBoxes shown = boxesAfterSelecting(wanted);
+    for (int i = 0; i < kSymbologyCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        if (wanted[at] != shown[at])
+            result_.warnings << QStringLiteral("%1 is read from the same settings bits as "
+                                               "another symbology that stays on: it will "
+                                               "still show as on")
+                                    .arg(symbologyRows()[at].caption);
+    }
+    // What the dialog's OK sends for these boxes, then a fresh look at the reader.
+    auto again = std::make_shared<std::optional<SettingsTable>>();
+    const Exchange change = selectionExchange(wanted)
+                                .wait(kSaveSettleTicks)
+                                .then(verificationExchange([this, again](const QString& reply) {
+                                    *again = takeVerification(reply).settings;
+                                }));
+    player_.play(change, [this, again, wanted](const ExchangeOutcome&) {
+        if (!*again) {
+            result_.error = QStringLiteral("the settings words could not be read again");
             finish();
             return;
         }
-        const SymbologyBoxes before = boxesFromSettings(*judgement.settings);
-        result_.symbologies = before;
-        result_.status = PortStatus::Ok;
-        if (settings_.enable.isEmpty() && settings_.disable.isEmpty()) {
-            finish();
-            return;
-        }
-        SymbologyBoxes wanted = before;
-        for (const int row : settings_.enable)
-            wanted[static_cast<std::size_t>(row)] = true;
-        for (const int row : settings_.disable)
-            wanted[static_cast<std::size_t>(row)] = false;
-        const SymbologyBoxes shown = boxesAfterSelecting(wanted);
-        for (int i = 0; i < kSymbologyCount; ++i) {
-            const auto at = static_cast<std::size_t>(i);
-            if (wanted[at] != shown[at])
-                result_.warnings << QStringLiteral("%1 is read from the same settings bits as "
-                                                   "another symbology that stays on: it will "
-                                                   "still show as on")
-                                        .arg(symbologyRows()[at].caption);
-        }
-        // What the dialog's OK sends for these boxes, then a fresh look at the reader.
-        for (const QString& code : selectionCommands(wanted))
-            link_.SendCommand(code);
-        afterTicks(kSaveSettleTicks, [this, wanted] {
-            verify([this, wanted](const VerificationJudgement& again) {
-                if (!again.settings) {
-                    result_.error = QStringLiteral("the settings words could not be read again");
-                    finish();
-                    return;
-                }
-                result_.symbologiesAfter = boxesFromSettings(*again.settings);
-                result_.status = *result_.symbologiesAfter == boxesAfterSelecting(wanted)
-                                     ? PortStatus::Ok
-                                     : PortStatus::NotApplied;
-                finish();
-            });
-        });
+        result_.symbologiesAfter = boxesFromSettings(**again);
+        result_.status = *result_.symbologiesAfter == boxesAfterSelecting(wanted)
+                             ? PortStatus::Ok
+                             : PortStatus::NotApplied;
+        finish();
     });
 }
 
 void PortJob::finish() {
-    if (finished_)
+    if (finished_ || closing_)
         return;
     closing_ = true;
-    pending_ = nullptr;
-    if (link_.isOpen() && link_.pendingOutput() > 0 && drainTicks_++ < kDrainTicks) {
-        // Looked at again on the next tick.
-        afterTicks(0, [this] { finish(); });
-        return;
-    }
-    link_.CloseCOM();
-    tickTimer_.stop();
-    finished_ = true;
-    emit finished();
+    player_.drain([this] { end(); });
 }
 
 void PortJob::fail(PortStatus status, const QString& error) {
     if (finished_)
         return;
-    if (!closing_) {
-        result_.status = status;
-        result_.error = error;
-    }
-    pending_ = nullptr;
-    link_.CloseCOM();
-    tickTimer_.stop();
+    result_.status = status;
+    result_.error = error;
+    // A line lost on the way proves nothing went where it should: nothing is claimed.
+    result_.sent = false;
+    player_.abandon();
+    end();
+}
+
+void PortJob::end() {
+    if (finished_)
+        return;
+    line_.close();
     finished_ = true;
     emit finished();
 }

@@ -1,20 +1,20 @@
 #pragma once
 
 #include "cli/command_line.h"
+#include "cli/port_line.h"
 #include "cli/port_result.h"
 #include "cli/port_targets.h"
-#include "link/reader_link.h"
+#include "reader_ops/exchange_runner.h"
 #include "reader_ops/reader_state.h"
 
 #include <QObject>
-#include <QTimer>
 #include <functional>
 
 class LineTrace;
 
-// One port's command, run as a chain of steps on its own link and its own 50 ms tick: each wait
-// is a deadline on that link's tick counter, so any number of ports share one event loop and
-// none waits for another. The exchanges, tick counts and judgements are the main window's.
+// One port's command: the exchanges the main window plays, played here asynchronously on the
+// port's own line and tick, so any number of ports share one event loop and none waits for
+// another. Only the reading of the replies into a result is the command's own.
 class PortJob : public QObject {
     Q_OBJECT
 public:
@@ -23,7 +23,7 @@ public:
         QString reportPath; // this port's report; empty for none
         QList<int> enable;  // symbologies
         QList<int> disable;
-        // identify: asks the operator to present the barcode, then calls `ready`.
+        // identify: asks the operator to present the barcode, then calls `ready`; none: at once.
         std::function<void(const QString& port, std::function<void()> ready)> presentBarcode;
     };
 
@@ -40,13 +40,10 @@ signals:
     void finished();
 
 private:
-    using Step = std::function<void()>;
-    // Runs `next` once the tick counter has passed its value now plus `ticks`.
-    void afterTicks(int ticks, Step next);
-    void collect(const QString& code, int ticks, ReaderLink::EarlierInput earlier,
-                 std::function<void(const QString&)> next);
-    // "Z3", judged as the window judges it; the result takes what it found.
-    void verify(std::function<void(const VerificationJudgement&)> next);
+    void onOpened(bool ok);
+    void askOperator(const Prompt& prompt, std::function<void(PromptAnswer)> answer);
+    // The reply to "Z3" judged as the window judges it; the result takes what it found.
+    VerificationJudgement takeVerification(const QString& reply);
     void writeReport(const SettingsTable& words);
 
     void runVerify();
@@ -54,22 +51,20 @@ private:
     void runSave();
     void runIdentify();
     void runSymbologies();
+    void applySymbologies(const SettingsTable& words);
 
     // Lets what was written reach the device, closes the port, and reports.
     void finish();
     void fail(PortStatus status, const QString& error);
-    void onTick();
+    void end();
 
     Settings settings_;
-    ReaderLink link_;
-    QTimer tickTimer_;
+    PortLine line_;
+    ExchangePlayer player_;
     ReaderState state_;
     PortResult result_;
-    qint64 deadline_ = 0;
-    Step pending_;
     bool finished_ = false;
     bool closing_ = false;
-    int drainTicks_ = 0;
     bool optional_ = false;
     bool leftOut_ = false;
 };

@@ -262,10 +262,18 @@ QString resultTable(SubCommand command, const QList<PortResult>& results) {
 }
 
 QJsonDocument resultJson(SubCommand command, const QList<PortResult>& results) {
+    return resultJson(command, results, exitStatus(results), {});
+}
+
+QJsonDocument resultJson(SubCommand command, const QList<PortResult>& results, int status,
+                         const QString& error) {
     QJsonArray ports;
     for (const PortResult& r : results)
         ports.append(portJson(command, r));
-    return QJsonDocument(QJsonObject{{QStringLiteral("command"), subCommandName(command)},
-                                     {QStringLiteral("exitStatus"), exitStatus(results)},
-                                     {QStringLiteral("ports"), ports}});
+    QJsonObject document{{QStringLiteral("command"), subCommandName(command)},
+                         {QStringLiteral("exitStatus"), status},
+                         {QStringLiteral("ports"), ports}};
+    if (!error.isEmpty())
+        document.insert(QStringLiteral("error"), error);
+    return QJsonDocument(document);
 }

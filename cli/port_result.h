@@ -64,3 +64,6 @@ QString resultTable(SubCommand command, const QList<PortResult>& results);
 
 // One document: {"command", "exitStatus", "ports": [...]}; see the README for the fields.
 QJsonDocument resultJson(SubCommand command, const QList<PortResult>& results);
+// The same when the command ended before or without its ports: `error` says why.
+QJsonDocument resultJson(SubCommand command, const QList<PortResult>& results, int status,
+                         const QString& error);

@@ -24,8 +24,20 @@ void printError(const QString& text) {
     QTextStream(stderr) << "ksr-utility: " << text << Qt::endl;
 }
 
+// A command that ends with no port's result: the reason on standard error and, for a script
+// that asked for one, a document all the same.
+int endWithoutResults(const CommandLine& options, int status, const QString& reason) {
+    printError(reason);
+    if (options.json) {
+        QTextStream(stdout)
+            << resultJson(options.command, {}, status, reason).toJson(QJsonDocument::Indented);
+    }
+    return status;
+}
+
 // Without --yes, the window's question on the terminal; no terminal, no save.
 std::optional<int> confirmSave(const CommandLine& options, const QList<PortTarget>& targets) {
+    // No terminal to ask on is a usage error: one line, no document.
     if (options.yes)
         return std::nullopt;
     if (!standardInputIsTerminal()) {
@@ -43,8 +55,7 @@ std::optional<int> confirmSave(const CommandLine& options, const QList<PortTarge
     const QString answer = askOnTerminal(question).trimmed().toLower();
     if (answer == QStringLiteral("y") || answer == QStringLiteral("yes"))
         return std::nullopt;
-    printError(QStringLiteral("nothing was saved"));
-    return 1;
+    return endWithoutResults(options, 1, QStringLiteral("nothing was saved"));
 }
 
 void printResults(const CommandLine& options, const QList<PortResult>& results) {
@@ -100,16 +111,14 @@ int runPortJobs(const CommandLine& options, const QList<PortTarget>& targets, Li
         if (!job->isLeftOut())
             results << job->result();
     }
-    if (results.isEmpty()) {
-        printError(QStringLiteral("all: none of COM1 to COM16 is there"));
-        return 3;
-    }
+    if (results.isEmpty())
+        return endWithoutResults(options, 3, QStringLiteral("all: none of COM1 to COM16 is there"));
     printResults(options, results);
     return exitStatus(results);
 }
 
 int runAlign(const CommandLine& options, const PortTarget& target, LineTrace* trace) {
-    AlignSession session(target, options.reports, options.sideLook, trace);
+    AlignSession session(target, options.reports, options.sideLook, options.timeoutSeconds, trace);
     TerminationSignals termination;
     if (!termination.install())
         printError(QStringLiteral("cannot catch Ctrl-C; end with --reports N instead"));
@@ -182,8 +191,8 @@ int runCommand(const CommandLine& options) {
         });
     }
     if (targets.isEmpty()) {
-        printError(QStringLiteral("all: no device stands for any of COM1 to COM16"));
-        return 3;
+        return endWithoutResults(options, 3,
+                                 QStringLiteral("all: no device stands for any of COM1 to COM16"));
     }
     if (options.command == SubCommand::Save) {
         if (const auto refused = confirmSave(options, targets))

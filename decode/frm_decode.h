@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decode/decode_scan.h"
+#include "link/line_receiver.h"
 #include "ui/canvas.h"
 #include "ui/layout.h"
 
@@ -15,7 +16,7 @@ class ReaderLink;
 // The "Decode" window: triggers the reader, shows the percentage of each report on a gauge and
 // the decoded data beside "ID:". It is made once and shown again and again; the scan keeps its
 // state and tick count between showings, the gauge and the data start afresh at each one.
-class frmDecode : public QDialog {
+class frmDecode : public QDialog, public LineReceiver {
     Q_OBJECT
 public:
     // `defaults` sends the main window's default configuration; closing runs it.
@@ -25,7 +26,7 @@ public:
     static const WindowLayout& layout();
 
     // Reads what the reader sent; called for each receive event while routed here.
-    void OnComm();
+    void OnComm() override;
     void StartScan();
     void EndScan();
     void cmdQuit_Click();

@@ -1,51 +1,36 @@
 #include "link/reader_link.h"
 
 #include "link/line_log.h"
+#include "link/transport_factory.h"
 #include "protocol/reader_command.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFileInfo>
 
 ReaderLink::ReaderLink(PortMap ports, QObject* parent)
-    : QObject(parent), MSComm1(this), ports_(std::move(ports)) {
-    connect(&MSComm1, &QSerialPort::readyRead, this, &ReaderLink::onReadyRead);
-    connect(&MSComm1, &QSerialPort::errorOccurred, this, &ReaderLink::onError);
-}
+    : QObject(parent), factory_(defaultTransportFactory()), ports_(std::move(ports)) {}
 
 ReaderLink::~ReaderLink() {
-    // Closing here keeps our own error handler from running on a half-destroyed link.
-    MSComm1.disconnect(this);
-    MSComm1.close();
+    // Our own handlers must not run on a half-destroyed link.
+    if (transport_)
+        transport_->disconnect(this);
 }
 
 namespace {
-void applyLineSettings(QSerialPort& port) {
-    port.setBaudRate(QSerialPort::Baud9600);
-    port.setParity(QSerialPort::NoParity);
-    port.setDataBits(QSerialPort::Data8);
-    port.setStopBits(QSerialPort::OneStop);
-    port.setFlowControl(QSerialPort::NoFlowControl);
-}
-
-// Opens `device` on `port`; fills `error` when it fails.
-bool openDevice(QSerialPort& port, const QString& device, PortError& error) {
-    error = PortError{PortFailure::None, device, {}};
-    if (device.isEmpty()) {
-        error.kind = PortFailure::Missing;
-        return false;
-    }
-    if (!QFileInfo::exists(device)) {
-        error.kind = PortFailure::Missing;
-        return false;
-    }
-    port.setPortName(canonicalDevice(device));
-    if (port.open(QIODevice::ReadWrite))
-        return true;
-    error.kind = classifyOpenError(port.error(), device);
-    error.detail = port.errorString();
-    port.clearError();
-    return false;
+// Waits, with events running, for a transport that is still connecting.
+Transport::OpenState awaitOpening(Transport& transport, PortError& why) {
+    QEventLoop loop;
+    bool ok = false;
+    QObject::connect(&transport, &Transport::opened, &loop, [&] {
+        ok = true;
+        loop.quit();
+    });
+    QObject::connect(&transport, &Transport::openFailed, &loop, [&](const PortError& error) {
+        why = error;
+        loop.quit();
+    });
+    loop.exec();
+    return ok ? Transport::OpenState::Open : Transport::OpenState::Failed;
 }
 } // namespace
 
@@ -54,81 +39,141 @@ qint16 ReaderLink::TestCOM(const qint16& Port, PortError* why) {
     PortError error;
     if (!why)
         why = &error;
-    if (MSComm1.isOpen() && !device.isEmpty() && canonicalDevice(device) == openDevice_) {
+    if (device.isEmpty()) {
+        *why = {PortFailure::Missing, device, {}};
+        return -1;
+    }
+    const std::unique_ptr<Transport> probe = factory_(device);
+    if (isOpen() && probe->key() == transport_->key()) {
         *why = {PortFailure::Busy, device, {}};
         return 1; // held by this program
     }
-    QSerialPort probe;
-    if (openDevice(probe, device, *why)) {
-        probe.close();
+    Transport::OpenState state = probe->open(*why);
+    if (state == Transport::OpenState::Connecting)
+        state = awaitOpening(*probe, *why);
+    if (state == Transport::OpenState::Open) {
+        probe->close();
         return 0;
     }
     return why->kind == PortFailure::Busy ? 1 : -1;
 }
 
 bool ReaderLink::OpenCOM(const qint16& Port) {
+    Transport::OpenState state = beginOpening(Port);
+    if (state == Transport::OpenState::Connecting) {
+        QEventLoop loop;
+        connect(this, &ReaderLink::openFinished, &loop, &QEventLoop::quit);
+        loop.exec();
+        return isOpen();
+    }
+    return state == Transport::OpenState::Open;
+}
+
+void ReaderLink::openAsync(qint16 Port) {
+    const Transport::OpenState state = beginOpening(Port);
+    if (state != Transport::OpenState::Connecting) {
+        // Told from the event loop, as a connection's outcome would be.
+        QMetaObject::invokeMethod(
+            this, [this, ok = state == Transport::OpenState::Open] { emit openFinished(ok); },
+            Qt::QueuedConnection);
+    }
+}
+
+Transport::OpenState ReaderLink::beginOpening(qint16 Port) {
+    currentPort_ = Port;
     const QString device = ports_.deviceFor(Port);
-    if (MSComm1.isOpen()) {
+    if (isOpen() || opening_) {
         lastOpenError_ = {PortFailure::Busy, device, {}};
         traceEvent(QStringLiteral("open failed: ") + portFailureReason(lastOpenError_));
-        return false;
+        return Transport::OpenState::Failed;
     }
-    applyLineSettings(MSComm1);
-    if (!openDevice(MSComm1, device, lastOpenError_)) {
+    if (device.isEmpty()) {
+        lastOpenError_ = {PortFailure::Missing, device, {}};
         traceEvent(QStringLiteral("open failed: ") + portFailureReason(lastOpenError_));
-        return false;
+        return Transport::OpenState::Failed;
     }
-    openDevice_ = canonicalDevice(device);
-    traceEvent(QStringLiteral("opened ") + device);
-    // A pseudo-terminal has no modem lines; the failure is harmless there.
-    MSComm1.setDataTerminalReady(true);
-    MSComm1.setRequestToSend(true);
-    MSComm1.clearError();
-    // What arrived while nobody had the port open is not for us.
-    MSComm1.clear(QSerialPort::AllDirections);
-    return true;
+    if (transport_) {
+        // It may be the sender of the signal we are running in: let it go once that returns.
+        transport_->disconnect(this);
+        transport_.release()->deleteLater();
+    }
+    transport_ = factory_(device);
+    connect(transport_.get(), &Transport::dataArrived, this, &ReaderLink::onDataArrived);
+    connect(transport_.get(), &Transport::lost, this, &ReaderLink::onLost);
+    connect(transport_.get(), &Transport::note, this, &ReaderLink::traceEvent);
+    connect(transport_.get(), &Transport::opened, this, [this] { finishOpening(true); });
+    connect(transport_.get(), &Transport::openFailed, this, [this](const PortError& why) {
+        lastOpenError_ = why;
+        finishOpening(false);
+    });
+    const Transport::OpenState state = transport_->open(lastOpenError_);
+    switch (state) {
+    case Transport::OpenState::Open:
+        traceEvent(QStringLiteral("opened ") + device);
+        break;
+    case Transport::OpenState::Failed:
+        traceEvent(QStringLiteral("open failed: ") + portFailureReason(lastOpenError_));
+        break;
+    case Transport::OpenState::Connecting:
+        opening_ = true;
+        traceEvent(QStringLiteral("connecting to ") + device);
+        break;
+    }
+    return state;
+}
+
+void ReaderLink::finishOpening(bool ok) {
+    if (!opening_)
+        return;
+    opening_ = false;
+    if (ok)
+        traceEvent(QStringLiteral("opened ") + ports_.deviceFor(currentPort_));
+    else
+        traceEvent(QStringLiteral("open failed: ") + portFailureReason(lastOpenError_));
+    emit openFinished(ok);
 }
 
 void ReaderLink::CloseCOM() {
-    if (MSComm1.isOpen()) {
-        MSComm1.close();
-        traceEvent(QStringLiteral("closed"));
+    if (!transport_)
+        return;
+    const bool wasOpen = transport_->isOpen() || opening_;
+    transport_->close();
+    if (opening_) {
+        lastOpenError_ = {PortFailure::Other, ports_.deviceFor(currentPort_),
+                          QStringLiteral("closed while connecting")};
+        finishOpening(false);
     }
-    MSComm1.clearError();
+    if (wasOpen)
+        traceEvent(QStringLiteral("closed"));
 }
 
 bool ReaderLink::SendCommand(const QString& code) {
-    if (!MSComm1.isOpen())
+    if (!isOpen())
         return false;
     const QByteArray frame = frameCommand(code);
     traceData(TraceDirection::Sent, frame);
-    if (MSComm1.write(frame) != frame.size())
-        return false;
-    // write() only buffers until the event loop runs; push the frame out now.
-    MSComm1.flush();
-    // A device that vanished shows here: the port has been closed meanwhile.
-    return MSComm1.isOpen();
+    return transport_->write(frame);
 }
 
 QByteArray ReaderLink::readInput() {
-    return MSComm1.isOpen() ? readTraced() : QByteArray();
+    return isOpen() ? readTraced() : QByteArray();
 }
 
 void ReaderLink::discardInput() {
-    if (!MSComm1.isOpen())
+    if (!isOpen())
         return;
-    MSComm1.clear(QSerialPort::Input);
+    transport_->discardInput();
     readTraced();
 }
 
 QByteArray ReaderLink::readTraced() {
-    const QByteArray data = MSComm1.readAll();
+    const QByteArray data = transport_->readAll();
     traceData(TraceDirection::Received, data);
     return data;
 }
 
 QString ReaderLink::portLabel() const {
-    return portLabel_.isEmpty() ? QStringLiteral("COM%1").arg(currentPort) : portLabel_;
+    return portLabel_.isEmpty() ? QStringLiteral("COM%1").arg(currentPort_) : portLabel_;
 }
 
 void ReaderLink::traceData(TraceDirection direction, const QByteArray& bytes) {
@@ -186,11 +231,14 @@ QString ReaderLink::collectReply(const QString& code, int ticks, EarlierInput ea
     return stopCollecting();
 }
 
-qint64 ReaderLink::startCollecting(const QString& code, int ticks, EarlierInput earlier) {
+qint64 ReaderLink::startCollecting(const QString& code, int ticks, EarlierInput earlier,
+                                   bool* sent) {
     const qint64 deadline = ticks_ + ticks;
     replyBuffer_.clear();
     collectReply_ = true;
-    SendCommand(code);
+    const bool out = SendCommand(code);
+    if (sent)
+        *sent = out;
     if (earlier == EarlierInput::Discard)
         discardInput();
     return deadline;
@@ -201,17 +249,15 @@ QString ReaderLink::stopCollecting() {
     return replyBuffer_;
 }
 
-void ReaderLink::onReadyRead() {
-    if (alignRouting_ && alignReceiver_) {
-        alignReceiver_();
+void ReaderLink::onDataArrived() {
+    if (receiver_) {
+        receiver_->OnComm();
         return;
     }
-    if (decodeRouting_ && decodeReceiver_) {
-        decodeReceiver_();
+    if (!isOpen())
         return;
-    }
     const QByteArray data = readTraced();
-    if (collectReply_ && !alignRouting_ && !decodeRouting_)
+    if (collectReply_)
         appendReply(data);
 }
 
@@ -224,22 +270,7 @@ void ReaderLink::appendReply(const QByteArray& data) {
     replyBuffer_.append(QString::fromLatin1(data.left(room)));
 }
 
-void ReaderLink::onError(QSerialPort::SerialPortError error) {
-    switch (error) {
-    case QSerialPort::ReadError:
-    case QSerialPort::ResourceError:
-    case QSerialPort::WriteError:
-        break;
-    default:
-        // Open failures are read by OpenCOM; DTR/RTS on a pseudo-terminal is not a fault.
-        return;
-    }
-    if (!MSComm1.isOpen())
-        return;
-    const QString reason = MSComm1.errorString();
-    // Closing at once ends the error storm Qt emits after a hang-up.
-    MSComm1.close();
-    MSComm1.clearError();
+void ReaderLink::onLost(const QString& reason) {
     traceEvent(QStringLiteral("lost: ") + reason);
     emit lineLost(reason);
 }

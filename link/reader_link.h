@@ -1,51 +1,63 @@
 #pragma once
 
+#include "link/line_receiver.h"
 #include "link/line_trace.h"
 #include "link/port_map.h"
 #include "link/port_probe.h"
+#include "link/transport.h"
 
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
-#include <functional>
+#include <memory>
 
 class LineObserver;
 
-// The one serial line to the reader, and the link state every window shares:
-// the current port, the three routing flags, the reply buffer and the tick counter.
+// The one line to the reader, and the link state every window shares: the current port, the
+// receiver the line is routed to, the collect-reply flag, the reply buffer and the tick counter.
+// It knows no consumer: what it carries goes through a Transport, what it sees leaves as signals.
 class ReaderLink : public QObject {
     Q_OBJECT
 public:
     // A valid reply is a few hundred characters; anything beyond this is a runaway line.
     static constexpr qsizetype kReplyBufferCap = 64 * 1024;
+    // The tick counter advances every 50 ms.
+    static constexpr int kTickIntervalMs = 50;
 
     explicit ReaderLink(PortMap ports, QObject* parent = nullptr);
     ~ReaderLink() override;
 
+    // How a device or address becomes a transport; the system's own unless a test gives one.
+    void setTransportFactory(TransportFactory factory) { factory_ = std::move(factory); }
+
     // Probe: 0 the port opens (closed again), 1 it is already open, -1 anything else.
     // `why`, when given, says why it would not open.
     qint16 TestCOM(const qint16& Port, PortError* why = nullptr);
-    // Opens COMn at 9600,N,8,1 with DTR and RTS. False when it failed; lastOpenError() says why.
+    // Makes COMn the current port and opens it at 9600,N,8,1 with DTR and RTS. A transport that
+    // connects is waited for with events running. False when it failed; lastOpenError() says why.
     bool OpenCOM(const qint16& Port);
+    // The same without waiting: openFinished() tells the outcome, always from the event loop.
+    void openAsync(qint16 Port);
     void CloseCOM();
     // One frame, pushed to the device at once; does nothing while the port is closed.
     // False when the frame did not go out.
     bool SendCommand(const QString& code);
 
-    bool isOpen() const { return MSComm1.isOpen(); }
+    bool isOpen() const { return transport_ && transport_->isOpen(); }
+    // COMn in use or last used; 1 until a port is opened.
+    qint16 currentPort() const { return currentPort_; }
     const PortError& lastOpenError() const { return lastOpenError_; }
     const PortMap& ports() const { return ports_; }
+    // A new numbering; the open line, if any, stays as it is.
+    void setPorts(PortMap ports) { ports_ = std::move(ports); }
 
     // What the alignment and decode windows read from the line themselves.
     QByteArray readInput();
     // Discards everything received and not yet read.
     void discardInput();
-    // Received and not yet read: what waits in the serial port's own buffer.
-    qint64 pendingInput() const { return MSComm1.isOpen() ? MSComm1.bytesAvailable() : 0; }
+    // Received and not yet read: what waits in the transport's own buffer.
+    qint64 pendingInput() const { return isOpen() ? transport_->bytesAvailable() : 0; }
     // Written but not yet handed to the device.
-    qint64 pendingOutput() const { return MSComm1.isOpen() ? MSComm1.bytesToWrite() : 0; }
-
-    qint16 currentPort = 0;
+    qint64 pendingOutput() const { return isOpen() ? transport_->bytesToWrite() : 0; }
 
     // Whether what arrives before the command goes out may still count as its reply.
     enum class EarlierInput { Keep, Discard };
@@ -54,21 +66,18 @@ public:
     QString collectReply(const QString& code, int ticks, EarlierInput earlier);
     // The same exchange in two halves, for callers that wait on `ticked` themselves: the first
     // returns the deadline, the second is called once the counter has passed it.
-    qint64 startCollecting(const QString& code, int ticks, EarlierInput earlier);
+    // `sent`, when given, tells whether the command went out.
+    qint64 startCollecting(const QString& code, int ticks, EarlierInput earlier,
+                           bool* sent = nullptr);
     QString stopCollecting();
     bool collectingReply() const { return collectReply_; }
     const QString& replyBuffer() const { return replyBuffer_; }
     void clearReplyBuffer() { replyBuffer_.clear(); }
 
-    // Routing to the alignment and decode windows: while a route is on, its receiver is called
-    // instead of reading, and it reads the line itself.
-    using Receiver = std::function<void()>;
-    void setAlignReceiver(Receiver receiver) { alignReceiver_ = std::move(receiver); }
-    void setDecodeReceiver(Receiver receiver) { decodeReceiver_ = std::move(receiver); }
-    void setAlignRouting(bool on) { alignRouting_ = on; }
-    void setDecodeRouting(bool on) { decodeRouting_ = on; }
-    bool alignRouting() const { return alignRouting_; }
-    bool decodeRouting() const { return decodeRouting_; }
+    // While a receiver is set, it is called for every receive event instead of reading, and it
+    // reads the line itself; nothing goes to the reply buffer. Null: the reply buffer, or nowhere.
+    void setReceiver(LineReceiver* receiver) { receiver_ = receiver; }
+    LineReceiver* receiver() const { return receiver_; }
 
     // Tick counter, advanced by the main window's 50 ms timer. 64 bits: it never wraps.
     qint64 ticks() const { return ticks_; }
@@ -91,26 +100,30 @@ signals:
     void ticked();
     // The device vanished while open; the port has been closed already.
     void lineLost(const QString& reason);
+    // The end of openAsync().
+    void openFinished(bool ok);
 
 private:
-    void onReadyRead();
-    void onError(QSerialPort::SerialPortError error);
+    // Starts opening COMn on a fresh transport; the outcome comes through finishOpening().
+    Transport::OpenState beginOpening(qint16 Port);
+    void finishOpening(bool ok);
+    void onDataArrived();
+    void onLost(const QString& reason);
     void appendReply(const QByteArray& data);
     QByteArray readTraced();
     void traceData(TraceDirection direction, const QByteArray& bytes);
     void traceEvent(const QString& event);
 
-    bool alignRouting_ = false;
-    bool decodeRouting_ = false;
+    LineReceiver* receiver_ = nullptr;
     bool collectReply_ = false;
     QString replyBuffer_;
-    Receiver alignReceiver_;
-    Receiver decodeReceiver_;
 
-    QSerialPort MSComm1;
+    TransportFactory factory_;
+    std::unique_ptr<Transport> transport_;
+    bool opening_ = false;
     PortMap ports_;
     PortError lastOpenError_;
-    QString openDevice_; // canonical path of the device MSComm1 has open
+    qint16 currentPort_ = 1;
     qint64 ticks_ = 0;
     QString portLabel_;
     LineTrace* trace_ = nullptr;

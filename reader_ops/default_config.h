@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QStringList>
+#include "reader_ops/exchange.h"
 
-class ReaderLink;
+#include <QStringList>
 
 // The seven commands that put the reader into the VORN default configuration, in sending order.
 QStringList defaultConfigurationCommands();
 
-// Sends the batch back to back; nothing is waited for or read.
-void sendDefaultConfiguration(ReaderLink& link);
+// The batch, back to back; nothing is waited for or read.
+Exchange defaultConfigurationExchange();

@@ -1,6 +1,7 @@
 #include "reader_ops/permanent_save.h"
 
 #include "link/reader_link.h"
+#include "reader_ops/exchange_runner.h"
 #include "reader_ops/verification.h"
 
 Prompt saveConfirmationPrompt() {
@@ -12,12 +13,23 @@ Prompt saveConfirmationPrompt() {
             Prompt::Icon::Exclamation, Prompt::Buttons::OkCancel};
 }
 
-SaveOutcome runPermanentSave(OperationContext& context) {
-    if (context.prompter.show(saveConfirmationPrompt()) != PromptAnswer::Ok)
+Exchange permanentSaveExchange(std::function<void(const QString& reply)> onVerificationReply) {
+    // The settling wait counts from the end of the verification, its message boxes included.
+    return Exchange()
+        .ask(saveConfirmationPrompt())
+        .then(verificationExchange(std::move(onVerificationReply)))
+        .wait(kSaveSettleTicks)
+        .send({QStringLiteral("Z2")});
+}
+
+SaveOutcome saveOutcome(const ExchangeOutcome& outcome) {
+    if (outcome.end == ExchangeOutcome::End::Cancelled)
         return SaveOutcome::Cancelled;
-    runVerification(context);
-    ReaderLink& link = context.link;
-    // Counted from the end of the verification, its message boxes included.
-    link.tickWait(link.ticks() + kSaveSettleTicks);
-    return link.SendCommand(QStringLiteral("Z2")) ? SaveOutcome::Sent : SaveOutcome::NotSent;
+    return outcome.delivered() ? SaveOutcome::Sent : SaveOutcome::NotSent;
+}
+
+SaveOutcome runPermanentSave(OperationContext& context) {
+    return saveOutcome(playExchange(
+        context.link, context.prompter,
+        permanentSaveExchange([&](const QString& reply) { applyVerification(context, reply); })));
 }

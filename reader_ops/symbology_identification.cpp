@@ -1,6 +1,7 @@
 #include "reader_ops/symbology_identification.h"
 
 #include "link/reader_link.h"
+#include "reader_ops/exchange_runner.h"
 #include "reader_ops/identification_verdict.h"
 
 namespace {
@@ -36,20 +37,24 @@ QStringList identificationCommands() {
     return commands;
 }
 
+Exchange identificationExchange(std::function<void(const QString& read)> onRead) {
+    return Exchange()
+        .send(identificationCommands())
+        .wait(kIdentificationSetupTicks)
+        .forget()
+        .ask(presentBarcodePrompt())
+        .collect(QStringLiteral("S7"), kIdentificationReadTicks, ReaderLink::EarlierInput::Keep,
+                 [onRead = std::move(onRead)](const QString& read) {
+                     onRead(read);
+                     return true;
+                 })
+        .send({QStringLiteral("1Y")});
+}
+
 void runIdentification(OperationContext& context) {
-    ReaderLink& link = context.link;
-    // Whatever the reader answers to the set-up is not collected.
-    for (const QString& code : identificationCommands())
-        link.SendCommand(code);
-    link.tickWait(link.ticks() + kIdentificationSetupTicks);
-    link.clearReplyBuffer();
-
-    context.prompter.show(presentBarcodePrompt());
-
-    const QString reply = link.collectReply(QStringLiteral("S7"), kIdentificationReadTicks,
-                                            ReaderLink::EarlierInput::Keep);
-    link.SendCommand(QStringLiteral("1Y"));
-
-    if (const auto verdict = identificationVerdict(reply))
+    QString read;
+    playExchange(context.link, context.prompter,
+                 identificationExchange([&read](const QString& reply) { read = reply; }));
+    if (const auto verdict = identificationVerdict(read))
         context.prompter.show(*verdict);
 }

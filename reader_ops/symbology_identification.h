@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reader_ops/exchange.h"
 #include "reader_ops/operation_context.h"
 
 #include <QStringList>
@@ -14,6 +15,10 @@ Prompt presentBarcodePrompt();
 // The 40 commands that make the reader prefix what it decodes with STX and a family digit.
 QStringList identificationCommands();
 
-// Sets the reader up, asks the operator to present a barcode, reads it ("S7") for 24 ticks,
-// restores the reader ("1Y") and names the family with the decoded data.
+// Sets the reader up (what it answers is not collected), asks the operator to present a
+// barcode, reads it ("S7", earlier input kept) for 24 ticks into `onRead`, restores the reader
+// ("1Y").
+Exchange identificationExchange(std::function<void(const QString& read)> onRead);
+
+// The exchange on tick waits, then the family with the decoded data in a box.
 void runIdentification(OperationContext& context);

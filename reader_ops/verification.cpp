@@ -1,15 +1,23 @@
 #include "reader_ops/verification.h"
 
 #include "link/reader_link.h"
+#include "reader_ops/exchange_runner.h"
 #include "reader_ops/settings_report.h"
 
-VerificationOutcome runVerification(OperationContext& context) {
-    ReaderLink& link = context.link;
-    const QString reply = link.collectReply(QStringLiteral("Z3"), kVerificationTicks,
-                                            ReaderLink::EarlierInput::Discard);
+Exchange verificationExchange(std::function<void(const QString& reply)> onReply) {
+    return Exchange().collect(QStringLiteral("Z3"), kVerificationTicks,
+                              ReaderLink::EarlierInput::Discard,
+                              [onReply = std::move(onReply)](const QString& reply) {
+                                  onReply(reply);
+                                  return true;
+                              });
+}
+
+VerificationOutcome applyVerification(OperationContext& context, const QString& reply) {
     ReaderState& state = context.state;
-    const VerificationJudgement judgement = judgeVerification(
-        reply, state.DefaultSettings, QString::fromLatin1(kExpectedFirmware), link.currentPort);
+    const VerificationJudgement judgement =
+        judgeVerification(reply, state.DefaultSettings, QString::fromLatin1(kExpectedFirmware),
+                          context.link.currentPort());
 
     if (judgement.firmware) {
         state.FWVersion = *judgement.firmware;
@@ -23,9 +31,15 @@ VerificationOutcome runVerification(OperationContext& context) {
         else
             context.showStatus(step.online);
     }
-
-    if (!judgement.writesReport())
-        return judgement.outcome;
-    saveSettingsReport(context);
+    if (judgement.writesReport())
+        saveSettingsReport(context);
     return judgement.outcome;
+}
+
+VerificationOutcome runVerification(OperationContext& context) {
+    VerificationOutcome outcome = VerificationOutcome::NoResponse;
+    playExchange(context.link, context.prompter, verificationExchange([&](const QString& reply) {
+                     outcome = applyVerification(context, reply);
+                 }));
+    return outcome;
 }

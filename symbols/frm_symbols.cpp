@@ -1,6 +1,7 @@
 #include "symbols/frm_symbols.h"
 
 #include "link/reader_link.h"
+#include "reader_ops/exchange_runner.h"
 
 frmSymbols::frmSymbols(ReaderLink& link, const ReaderState& state, Verification GetXSW,
                        QWidget* parent)
@@ -112,8 +113,7 @@ void frmSymbols::chkSymbols_Click(int Index) {
 }
 
 void frmSymbols::SendSymbols() {
-    for (const QString& code : selectionCommands(boxValues()))
-        link_.SendCommand(code);
+    playExchange(link_, selectionExchange(boxValues()));
 }
 
 void frmSymbols::cmdOK_Click() {

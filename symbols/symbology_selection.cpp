@@ -49,3 +49,7 @@ SymbologyBoxes boxesAfterSelecting(const SymbologyBoxes& ticked) {
     }
     return shown;
 }
+
+Exchange selectionExchange(const SymbologyBoxes& ticked) {
+    return Exchange().send(selectionCommands(ticked));
+}

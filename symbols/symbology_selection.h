@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reader_ops/exchange.h"
 #include "reader_ops/reader_state.h"
 #include "symbols/symbology_rows.h"
 
@@ -18,6 +19,8 @@ QStringList commandsOnTicking(int index);
 // The complete selection sent on "OK": "B0", then each ticked row's code, the first row that
 // has a first-position code using it, followed by the row's extra command.
 QStringList selectionCommands(const SymbologyBoxes& ticked);
+// The same as an exchange: sent back to back, nothing read.
+Exchange selectionExchange(const SymbologyBoxes& ticked);
 
 // How the boxes read back once the reader has taken `ticked`: boxes ticked by the same settings
 // bits ("IL 2 of 5" and "IATA") read alike, on when either was ticked.

@@ -37,7 +37,7 @@ private:
         QVERIFY(whileModal([&] { QTest::mouseClick(w->cmdAlign, Qt::LeftButton); },
                            [&](QWidget*) { body(a); }));
         QVERIFY(!a.isVisible());
-        QVERIFY(!w->link().alignRouting());
+        QVERIFY(!w->link().receiver());
         QVERIFY(!a.Timer1->isActive());
     }
 

@@ -39,7 +39,7 @@ private:
         QVERIFY(!w->cmdDecode->isEnabled());
         QVERIFY(whileModal([&] { w->cmdDecode_Click(); }, [&](QWidget*) { body(d); }));
         QVERIFY(!d.isVisible());
-        QVERIFY(!w->link().decodeRouting());
+        QVERIFY(!w->link().receiver());
         QVERIFY(!d.Timer1->isActive());
     }
     // Marks the ticks that evaluated a report.

@@ -150,8 +150,7 @@ private slots:
         QCOMPARE(w->lblCOMM->text(), QStringLiteral("Offline"));
         QVERIFY(!w->isBusy());
         QVERIFY(w->cmdAlign->isEnabled());
-        QVERIFY(!w->link().collectingReply() && !w->link().alignRouting() &&
-                !w->link().decodeRouting());
+        QVERIFY(!w->link().collectingReply() && !w->link().receiver());
         QTRY_VERIFY_WITH_TIMEOUT(reader.isRunning(), kLong);
         w->link().tickWait(w->link().ticks() + 4); // room for anything still on its way out
         QCOMPARE(reader.receivedCodes(), QList<QByteArray>{});

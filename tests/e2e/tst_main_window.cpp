@@ -1,3 +1,5 @@
+#include "align/frm_align.h"
+#include "decode/frm_decode.h"
 #include "layout_check.h"
 #include "main_window_rig.h"
 #include "modal_window.h"
@@ -65,7 +67,7 @@ private slots:
         rig->com1->clearReceived();
         w.cboComPorts->setCurrentIndex(1);
         emit w.cboComPorts->activated(1);
-        QCOMPARE(w.link().currentPort, qint16(3));
+        QCOMPARE(w.link().currentPort(), qint16(3));
         QCOMPARE(rig->com3->receivedBytes(), frames({"Z3"}));
         QVERIFY(rig->com1->receivedBytes().isEmpty());
         QCOMPARE(w.lblCOMM->text(), QStringLiteral("Online"));
@@ -123,8 +125,10 @@ private slots:
         int shown = 0;
         const auto show = [&] {
             ++shown;
-            QCOMPARE(w.link().alignRouting(), alignRouted);
-            QCOMPARE(w.link().decodeRouting(), decodeRouted);
+            QCOMPARE(w.link().receiver() == static_cast<LineReceiver*>(&w.alignWindow()),
+                     alignRouted);
+            QCOMPARE(w.link().receiver() == static_cast<LineReceiver*>(&w.decodeWindow()),
+                     decodeRouted);
             QVERIFY(w.link().isOpen());
             // The timer keeps ticking while a modal window is up.
             const qint64 before = w.link().ticks();
@@ -145,9 +149,9 @@ private slots:
             break;
         }
         QCOMPARE(shown, 1);
-        QVERIFY(!w.link().alignRouting() && !w.link().decodeRouting());
+        QVERIFY(!w.link().receiver());
         QVERIFY(w.link().isOpen());
-        QCOMPARE(w.link().currentPort, qint16(1));
+        QCOMPARE(w.link().currentPort(), qint16(1));
         QCOMPARE(w.lblCOMM->text(), status);
         QVERIFY(!w.cmdDecode->isEnabled());
         QVERIFY(rig->com1->receivedBytes().isEmpty()); // no verification

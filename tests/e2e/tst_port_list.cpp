@@ -56,7 +56,7 @@ private slots:
         QCOMPARE(tableHead(w, 3), QList<qint16>({1, 2, 0}));
         // The current port is left alone: same row, still open, nothing sent on it.
         QCOMPARE(w.cboComPorts->currentIndex(), 0);
-        QCOMPARE(w.link().currentPort, qint16(1));
+        QCOMPARE(w.link().currentPort(), qint16(1));
         QVERIFY(w.link().isOpen());
         w.link().tickWait(w.link().ticks() + 2);
         QVERIFY(rig->com1->receivedBytes().isEmpty());
@@ -66,7 +66,7 @@ private slots:
         // Chosen in the open list, the new reader is opened and verified.
         QTest::keyClick(w.cboComPorts->view(), Qt::Key_Down);
         QTest::keyClick(w.cboComPorts->view(), Qt::Key_Return);
-        QCOMPARE(w.link().currentPort, qint16(2));
+        QCOMPARE(w.link().currentPort(), qint16(2));
         QCOMPARE(com2->receivedBytes(), frames({"Z3"}));
         QCOMPARE(w.lblCOMM->text(), QStringLiteral("Online"));
         QVERIFY(rig->prompter.shown.isEmpty());
@@ -80,7 +80,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         // The keyboard on the closed list still chooses a port.
         QTest::keyClick(w.cboComPorts, Qt::Key_Down);
-        QCOMPARE(w.link().currentPort, qint16(3));
+        QCOMPARE(w.link().currentPort(), qint16(3));
         QCOMPARE(rig->com3->receivedBytes(), frames({"Z3"}));
 
         rig->com3->hangUp();
@@ -94,7 +94,7 @@ private slots:
         QVERIFY(rig->com3->restart());
         rig->com3->clearReceived();
         QTest::keyClick(w.cboComPorts->view(), Qt::Key_Return);
-        QCOMPARE(w.link().currentPort, qint16(3));
+        QCOMPARE(w.link().currentPort(), qint16(3));
         QVERIFY(w.link().isOpen());
         QCOMPARE(rig->com3->receivedBytes(), frames({"Z3"}));
         QCOMPARE(w.lblCOMM->text(), QStringLiteral("Online"));
@@ -112,7 +112,7 @@ private slots:
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(w.cboComPorts, &notch);
         QCOMPARE(w.cboComPorts->currentIndex(), 0);
-        QCOMPARE(w.link().currentPort, qint16(1));
+        QCOMPARE(w.link().currentPort(), qint16(1));
         QVERIFY(w.link().isOpen());
         QVERIFY(rig->com1->receivedBytes().isEmpty());
         QVERIFY(rig->com3->receivedBytes().isEmpty());

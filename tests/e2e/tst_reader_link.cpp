@@ -8,6 +8,17 @@
 #include <QTest>
 #include <QTimer>
 
+// A window that reads what it is routed, and one that leaves it waiting.
+struct Reading : LineReceiver {
+    explicit Reading(ReaderLink& link) : link_(link) {}
+    void OnComm() override { read += link_.readInput(); }
+    ReaderLink& link_;
+    QByteArray read;
+};
+struct Leaving : LineReceiver {
+    void OnComm() override {}
+};
+
 class ReaderLinkTest : public QObject {
     Q_OBJECT
 private:
@@ -16,7 +27,6 @@ private:
     QTimer ticker;
 
     void openCom1() {
-        link->currentPort = 1;
         QVERIFY2(link->OpenCOM(1), qPrintable(describePortError(1, link->lastOpenError())));
     }
     // Lets the reader answer "Z3" and the reply go out in full.
@@ -99,23 +109,14 @@ private slots:
 
     void windowRoutingWinsOverCollecting() {
         openCom1();
-        QByteArray toAlign;
-        link->setAlignReceiver([&] { toAlign += link->readInput(); });
-        link->setAlignRouting(true);
+        Reading window(*link);
+        link->setReceiver(&window);
         collectZ3();
-        QCOMPARE(toAlign, reader->model().z3Reply());
-        QVERIFY(link->replyBuffer().isEmpty());
-
-        QByteArray toDecode;
-        link->setDecodeReceiver([&] { toDecode += link->readInput(); });
-        link->setAlignRouting(false);
-        link->setDecodeRouting(true);
-        collectZ3();
-        QCOMPARE(toDecode, reader->model().z3Reply());
+        QCOMPARE(window.read, reader->model().z3Reply());
         QVERIFY(link->replyBuffer().isEmpty());
 
         // Unrouted, the reply is collected, byte for character.
-        link->setDecodeRouting(false);
+        link->setReceiver(nullptr);
         reader->model().setFirmware(QByteArray("\xc3\xa9KWMR581"));
         QCOMPARE(collectZ3(), QString::fromLatin1(reader->model().z3Reply()));
         QVERIFY(link->replyBuffer().contains(QString::fromLatin1("\xc3\xa9KWMR581")));
@@ -123,8 +124,8 @@ private slots:
 
     void discardDropsWhatWaits() {
         openCom1();
-        link->setAlignReceiver([] {}); // leaves the bytes waiting
-        link->setAlignRouting(true);
+        Leaving window;
+        link->setReceiver(&window); // leaves the bytes waiting
         link->SendCommand(QStringLiteral("Z3"));
         QTRY_COMPARE(link->pendingInput(), reader->model().z3Reply().size());
         link->discardInput();

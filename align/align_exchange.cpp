@@ -1,0 +1,34 @@
+#include "align/align_exchange.h"
+
+#include "link/reader_link.h"
+#include "reader_ops/exchange_runner.h"
+
+Exchange alignmentStartExchange() {
+    return Exchange().send({QStringLiteral("W0"), QStringLiteral(".Z"), QStringLiteral("D7")});
+}
+
+Exchange alignmentExitExchange() {
+    return Exchange().send({QStringLiteral("+5"), QStringLiteral("W2")});
+}
+
+void AlignmentLine::start() {
+    playExchange(link_, alignmentStartExchange());
+}
+
+void AlignmentLine::exit() {
+    playExchange(link_, alignmentExitExchange());
+}
+
+AlignCycle::TickResult AlignmentLine::tick() {
+    AlignCycle::TickResult result = cycle_.tick();
+    if (result.step == AlignCycle::Step::Request) {
+        link_.SendCommand(QStringLiteral("DZ"));
+        link_.discardInput();
+    }
+    return result;
+}
+
+void AlignmentLine::OnComm() {
+    if (cycle_.receive(link_.readInput()))
+        link_.SendCommand(QStringLiteral("P6"));
+}

@@ -1,0 +1,81 @@
+#include "link/serial_transport.h"
+
+#include <QFileInfo>
+
+SerialTransport::SerialTransport(QString device, QObject* parent)
+    : Transport(parent), device_(std::move(device)), MSComm1(this) {
+    connect(&MSComm1, &QSerialPort::readyRead, this, &Transport::dataArrived);
+    connect(&MSComm1, &QSerialPort::errorOccurred, this, &SerialTransport::onError);
+}
+
+SerialTransport::~SerialTransport() {
+    // Closing here keeps our own error handler from running on a half-destroyed transport.
+    MSComm1.disconnect(this);
+    MSComm1.close();
+}
+
+Transport::OpenState SerialTransport::open(PortError& why) {
+    why = PortError{PortFailure::None, device_, {}};
+    if (device_.isEmpty() || !QFileInfo::exists(device_)) {
+        why.kind = PortFailure::Missing;
+        return OpenState::Failed;
+    }
+    MSComm1.setPortName(canonicalDevice(device_));
+    MSComm1.setBaudRate(QSerialPort::Baud9600);
+    MSComm1.setParity(QSerialPort::NoParity);
+    MSComm1.setDataBits(QSerialPort::Data8);
+    MSComm1.setStopBits(QSerialPort::OneStop);
+    MSComm1.setFlowControl(QSerialPort::NoFlowControl);
+    if (!MSComm1.open(QIODevice::ReadWrite)) {
+        why.kind = classifyOpenError(MSComm1.error(), device_);
+        why.detail = MSComm1.errorString();
+        MSComm1.clearError();
+        return OpenState::Failed;
+    }
+    // A pseudo-terminal has no modem lines; the failure is harmless there.
+    MSComm1.setDataTerminalReady(true);
+    MSComm1.setRequestToSend(true);
+    MSComm1.clearError();
+    // What arrived while nobody had the port open is not for us.
+    MSComm1.clear(QSerialPort::AllDirections);
+    return OpenState::Open;
+}
+
+void SerialTransport::close() {
+    if (MSComm1.isOpen())
+        MSComm1.close();
+    MSComm1.clearError();
+}
+
+bool SerialTransport::write(const QByteArray& bytes) {
+    if (!MSComm1.isOpen() || MSComm1.write(bytes) != bytes.size())
+        return false;
+    // write() only buffers until the event loop runs; push the bytes out now.
+    MSComm1.flush();
+    // A device that vanished shows here: the port has been closed meanwhile.
+    return MSComm1.isOpen();
+}
+
+void SerialTransport::discardInput() {
+    if (MSComm1.isOpen())
+        MSComm1.clear(QSerialPort::Input);
+}
+
+void SerialTransport::onError(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::ReadError:
+    case QSerialPort::ResourceError:
+    case QSerialPort::WriteError:
+        break;
+    default:
+        // Open failures are read by open(); DTR/RTS on a pseudo-terminal is not a fault.
+        return;
+    }
+    if (!MSComm1.isOpen())
+        return;
+    const QString reason = MSComm1.errorString();
+    // Closing at once ends the error storm Qt emits after a hang-up.
+    MSComm1.close();
+    MSComm1.clearError();
+    emit lost(reason);
+}
