@@ -2,6 +2,7 @@
 
 #include "link/reader_link.h"
 #include "ui/colours.h"
+#include "ui/required_child.h"
 
 #include <QHideEvent>
 #include <QShowEvent>
@@ -64,7 +65,7 @@ void frmAlign::buildControls() {
     applyWindowLayout(*this, layout());
     ::buildControls(*this, layout());
     const auto control = [this]<typename T>(T*& member, const char* name) {
-        member = findChild<T*>(QLatin1String(name));
+        member = requireChild<T>(*this, name);
     };
     control(Picture1, "Picture1");
     control(Picture2, "Picture2");

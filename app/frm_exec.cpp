@@ -11,6 +11,7 @@
 #include "symbols/frm_symbols.h"
 #include "ui/colours.h"
 #include "ui/layout.h"
+#include "ui/required_child.h"
 
 #include <QAction>
 #include <QApplication>
@@ -119,7 +120,7 @@ void frmExec::buildControls() {
         return new PortListBox(parent);
     });
     const auto control = [this]<typename T>(T*& member, const char* name) {
-        member = findChild<T*>(QLatin1String(name));
+        member = requireChild<T>(*this, name);
     };
     control(frmSetup, "frmSetup");
     control(cboComPorts, "cboComPorts");

@@ -1,11 +1,16 @@
 #include "cli/command_line.h"
 
+#include "program/number_option.h"
 #include "reader_ops/settings_report.h"
 #include "symbols/symbology_rows.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <QSet>
+
+#include <functional>
+#include <limits>
+#include <optional>
 
 namespace {
 
@@ -232,64 +237,186 @@ QList<int> parseSymbologyNames(const QString& text, QString* error) {
     return rows;
 }
 
-CommandLineOutcome parseCommandLine(const QStringList& arguments) {
-    QCommandLineParser parser;
-    // -style, -platform, ... are words, as in every Qt program.
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption port(
-        QStringLiteral("port"),
-        QStringLiteral("The device that stands for COMn (repeatable), e.g. COM2=/dev/ttyUSB0. "
-                       "Unmapped, COMn is the system's own port."),
-        QStringLiteral("COMn=DEVICE"));
-    const QCommandLineOption listPorts(QStringLiteral("list-ports"),
-                                       QStringLiteral("The same as the list-ports command."));
-    const QCommandLineOption report(
-        QStringLiteral("report"),
-        QStringLiteral("The window: where its settings report goes (default %1). Commands: "
-                       "write the one PORT's report to FILE; without it none is written.")
-            .arg(defaultSettingsReportPath()),
-        QStringLiteral("FILE"));
-    const QCommandLineOption reportDir(
-        QStringLiteral("report-dir"),
-        QStringLiteral("verify, save, symbologies: write one report per port into DIR, named "
-                       "after the port (COM3.txt)."),
-        QStringLiteral("DIR"));
-    const QCommandLineOption trace(
-        QStringLiteral("trace"),
-        QStringLiteral("Record every frame sent, every chunk received and the line's events to "
-                       "FILE (- for standard error)."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption json(QStringLiteral("json"),
-                                  QStringLiteral("Print one JSON document instead of a table."));
-    const QCommandLineOption yes(QStringLiteral("yes"),
-                                 QStringLiteral("save: do not ask before saving."));
-    const QCommandLineOption noPrompt(
-        QStringLiteral("no-prompt"),
-        QStringLiteral("identify: read the barcode at once, without waiting for Enter."));
-    const QCommandLineOption enable(
-        QStringLiteral("enable"),
-        QStringLiteral("symbologies: switch these on, comma-separated, named as in the dialog."),
-        QStringLiteral("NAMES"));
-    const QCommandLineOption disable(QStringLiteral("disable"),
-                                     QStringLiteral("symbologies: switch these off."),
-                                     QStringLiteral("NAMES"));
-    const QCommandLineOption reports(QStringLiteral("reports"),
-                                     QStringLiteral("align: stop after N reports."),
-                                     QStringLiteral("N"));
-    const QCommandLineOption timeout(
-        QStringLiteral("timeout"),
-        QStringLiteral("align: give up when the reader sends no report for S seconds (3)."),
-        QStringLiteral("S"));
-    const QCommandLineOption sideLook(
-        QStringLiteral("side-look"),
-        QStringLiteral("align: the reader is mounted for side look (the window's check box)."));
-    const QCommandLineOption simulate(
-        QStringLiteral("simulate"),
-        QStringLiteral("Run a simulated reader inside the program and make it COM1."));
-    parser.addOptions({port, listPorts, report, reportDir, trace, json, yes, noPrompt, enable,
-                       disable, reports, timeout, sideLook, simulate});
+namespace {
+
+// An option as the command line gave it, for the row that reads it.
+struct GivenOption {
+    const QCommandLineParser& parser; // for the options it must not meet
+    QString name;                     // without the dashes
+    QStringList values;               // in the order given; empty for a switch
+};
+// What a given option does to the options: nothing returned, or the usage error.
+using ApplyOption = std::function<std::optional<QString>(const GivenOption&, CommandLine*)>;
+
+// One option of the program: its help, the commands that take it and what it does.
+struct OptionRow {
+    const char* name;
+    const char* value; // the value's name in the help; null for a switch
+    QString help;
+    // The commands that take it; empty: every command and the window, read before the PORTs.
+    QList<SubCommand> commands;
+    ApplyOption apply;                 // null: nothing beyond naming a command
+    std::optional<SubCommand> names{}; // the option stands for this command
+};
+
+ApplyOption flag(bool CommandLine::*field) {
+    return [field](const GivenOption&, CommandLine* options) -> std::optional<QString> {
+        options->*field = true;
+        return std::nullopt;
+    };
+}
+
+// The last value given, never empty: `what` names it in the error.
+ApplyOption text(QString CommandLine::*field, const char* what) {
+    return [field, what](const GivenOption& given, CommandLine* options) -> std::optional<QString> {
+        options->*field = given.values.constLast();
+        if ((options->*field).isEmpty())
+            return QStringLiteral("--%1: the %2 is empty").arg(given.name, QLatin1String(what));
+        return std::nullopt;
+    };
+}
+
+template <typename Number>
+ApplyOption number(Number CommandLine::*field, NumberOption<Number> bounds) {
+    return [field, bounds](const GivenOption& given, CommandLine* options) {
+        return readNumberOption(bounds, given.values.constLast(), &(options->*field));
+    };
+}
+
+// Symbology names, every value given; none may also be in `other`, read earlier.
+ApplyOption symbologies(QList<int> CommandLine::*field, QList<int> CommandLine::*other) {
+    return
+        [field, other](const GivenOption& given, CommandLine* options) -> std::optional<QString> {
+            QList<int>& rows = options->*field;
+            for (const QString& value : given.values) {
+                QString error;
+                const QList<int> named = parseSymbologyNames(value, &error);
+                if (named.isEmpty())
+                    return QStringLiteral("--%1: %2").arg(given.name, error);
+                for (const int row : named) {
+                    if (!rows.contains(row))
+                        rows.append(row);
+                }
+            }
+            for (const int row : std::as_const(options->*other)) {
+                if (rows.contains(row))
+                    return QStringLiteral("\"%1\" is both enabled and disabled")
+                        .arg(symbologyRows()[static_cast<std::size_t>(row)].caption);
+            }
+            return std::nullopt;
+        };
+}
+
+// Each COMn mapped once; the simulated reader is COM1.
+std::optional<QString> mapPorts(const GivenOption& given, CommandLine* options) {
+    QSet<int> mapped;
+    for (const QString& value : given.values) {
+        QString error;
+        const auto assignment = PortMap::parseAssignment(value, &error);
+        if (!assignment)
+            return QStringLiteral("--port: %1").arg(error);
+        if (mapped.contains(assignment->port))
+            return QStringLiteral("--port: COM%1 is mapped twice").arg(assignment->port);
+        if (given.parser.isSet(QStringLiteral("simulate")) && assignment->port == 1)
+            return QStringLiteral("--simulate makes COM1 the simulated reader; it cannot also be "
+                                  "--port COM1=%1")
+                .arg(assignment->device);
+        mapped.insert(assignment->port);
+        options->ports.map(assignment->port, assignment->device);
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> onePortReport(const GivenOption& given, CommandLine* options) {
+    if (const auto error = text(&CommandLine::reportPath, "file name")(given, options))
+        return error;
+    if (given.parser.isSet(QStringLiteral("report-dir")))
+        return QStringLiteral("--report and --report-dir do not go together");
+    if (options->portArguments.size() > 1 || options->portArguments.contains(QStringLiteral("all")))
+        return QStringLiteral("--report is for one port; use --report-dir");
+    return std::nullopt;
+}
+
+// The options in the order --help lists them. A new option is one row here.
+QList<OptionRow> optionRows() {
+    using C = SubCommand;
+    const QList<SubCommand> readerCommands{C::Verify,   C::Defaults,    C::Save,
+                                           C::Identify, C::Symbologies, C::Align};
+    const auto s = [](const char* text) { return QString::fromLatin1(text); };
+    return {
+        {"port",
+         "COMn=DEVICE",
+         s("The device that stands for COMn (repeatable), e.g. COM2=/dev/ttyUSB0. Unmapped, COMn "
+           "is the system's own port."),
+         {},
+         mapPorts},
+        {"list-ports", nullptr, s("The same as the list-ports command."), {}, {}, C::ListPorts},
+        {"report",
+         "FILE",
+         s("The window: where its settings report goes (default %1). Commands: write the one "
+           "PORT's report to FILE; without it none is written.")
+             .arg(defaultSettingsReportPath()),
+         {C::Window, C::Verify, C::Save, C::Symbologies},
+         onePortReport},
+        {"report-dir",
+         "DIR",
+         s("verify, save, symbologies: write one report per port into DIR, named after the port "
+           "(COM3.txt)."),
+         {C::Verify, C::Save, C::Symbologies},
+         text(&CommandLine::reportDir, "folder name")},
+        {"trace", "FILE",
+         s("Record every frame sent, every chunk received and the line's events to FILE (- for "
+           "standard error)."),
+         QList<SubCommand>{C::Window} + readerCommands, text(&CommandLine::tracePath, "file name")},
+        {"json", nullptr, s("Print one JSON document instead of a table."), readerCommands,
+         flag(&CommandLine::json)},
+        {"yes", nullptr, s("save: do not ask before saving."), {C::Save}, flag(&CommandLine::yes)},
+        {"no-prompt",
+         nullptr,
+         s("identify: read the barcode at once, without waiting for Enter."),
+         {C::Identify},
+         flag(&CommandLine::noPrompt)},
+        {"enable",
+         "NAMES",
+         s("symbologies: switch these on, comma-separated, named as in the dialog."),
+         {C::Symbologies},
+         symbologies(&CommandLine::enable, &CommandLine::disable)},
+        {"disable",
+         "NAMES",
+         s("symbologies: switch these off."),
+         {C::Symbologies},
+         symbologies(&CommandLine::disable, &CommandLine::enable)},
+        {"reports",
+         "N",
+         s("align: stop after N reports."),
+         {C::Align},
+         number(&CommandLine::reports,
+                {QStringLiteral("reports"), 1, std::numeric_limits<int>::max(),
+                 QStringLiteral("a count of 1 or more"), u'"'})},
+        {"timeout",
+         "S",
+         s("align: give up when the reader sends no report for S seconds (3)."),
+         {C::Align},
+         number(&CommandLine::timeoutSeconds, {QStringLiteral("timeout"), 0.1, 3600.0,
+                                               QStringLiteral("seconds from 0.1 to 3600"), u'"'})},
+        {"side-look",
+         nullptr,
+         s("align: the reader is mounted for side look (the window's check box)."),
+         {C::Align},
+         flag(&CommandLine::sideLook)},
+        {"simulate",
+         nullptr,
+         s("Run a simulated reader inside the program and make it COM1."),
+         {},
+         flag(&CommandLine::simulate)},
+    };
+}
+
+void addOptions(QCommandLineParser& parser, const QList<OptionRow>& rows) {
+    for (const OptionRow& row : rows) {
+        parser.addOption(QCommandLineOption(QLatin1String(row.name), row.help,
+                                            row.value ? QLatin1String(row.value) : QString()));
+    }
     for (const QtOption& qt : kQtOptions) {
         QCommandLineOption option(QLatin1String(qt.name));
         if (qt.value)
@@ -297,6 +424,97 @@ CommandLineOutcome parseCommandLine(const QStringList& arguments) {
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
+}
+
+// The command: the first positional argument, or an option that names one.
+std::optional<QString> readCommand(const QCommandLineParser& parser, const QList<OptionRow>& rows,
+                                   QStringList* positional, CommandLine* options) {
+    if (!positional->isEmpty()) {
+        const QString& first = positional->constFirst();
+        const auto command = commandNamed(first);
+        if (!command) {
+            return isPortArgument(first)
+                       ? QStringLiteral("\"%1\" comes after a command such as verify").arg(first)
+                       : QStringLiteral("unknown command \"%1\"").arg(first);
+        }
+        options->command = *command;
+        positional->removeFirst();
+    }
+    for (const OptionRow& row : rows) {
+        if (!row.names || !parser.isSet(QLatin1String(row.name)))
+            continue;
+        if (options->command != SubCommand::Window && options->command != *row.names)
+            return QStringLiteral("--%1 cannot go with %2")
+                .arg(QLatin1String(row.name), subCommandName(options->command));
+        options->command = *row.names;
+    }
+    return std::nullopt;
+}
+
+// COMn (upper case), device paths or "all", each once, as many as the command takes.
+std::optional<QString> readPortArguments(const QStringList& positional, CommandLine* options) {
+    const SubCommand command = options->command;
+    for (const QString& argument : positional) {
+        if (command == SubCommand::Window || command == SubCommand::ListPorts)
+            return QStringLiteral("unexpected argument \"%1\"").arg(argument);
+        if (!isPortArgument(argument))
+            return QStringLiteral("unknown port \"%1\": give COM1 to COM16, a device path or all")
+                .arg(argument);
+        const QString key = argument.startsWith(QStringLiteral("com"), Qt::CaseInsensitive)
+                                ? argument.toUpper()
+                                : argument;
+        if (options->portArguments.contains(key))
+            return QStringLiteral("%1 is given twice").arg(argument);
+        options->portArguments << key;
+    }
+    const bool onePort = command == SubCommand::Identify || command == SubCommand::Symbologies ||
+                         command == SubCommand::Align;
+    const bool needsPorts = command != SubCommand::Window && command != SubCommand::ListPorts;
+    if (needsPorts && options->portArguments.isEmpty())
+        return QStringLiteral("%1 needs a PORT").arg(subCommandName(command));
+    if (onePort && (options->portArguments.size() > 1 ||
+                    options->portArguments.constFirst() == QStringLiteral("all")))
+        return QStringLiteral("%1 takes one PORT").arg(subCommandName(command));
+    return std::nullopt;
+}
+
+// An option the command does not take.
+std::optional<QString> misplacedOption(const QCommandLineParser& parser,
+                                       const QList<OptionRow>& rows, SubCommand command) {
+    for (const OptionRow& row : rows) {
+        if (row.commands.isEmpty() || row.commands.contains(command) ||
+            !parser.isSet(QLatin1String(row.name)))
+            continue;
+        const QString which =
+            command == SubCommand::Window ? QStringLiteral("the window") : subCommandName(command);
+        return QStringLiteral("--%1 does not go with %2").arg(QLatin1String(row.name), which);
+    }
+    return std::nullopt;
+}
+
+// Applies the given options of one kind: those every command takes, or the command's own.
+std::optional<QString> applyOptions(const QCommandLineParser& parser, const QList<OptionRow>& rows,
+                                    bool everyCommands, CommandLine* options) {
+    for (const OptionRow& row : rows) {
+        const QString name = QLatin1String(row.name);
+        if (!row.apply || row.commands.isEmpty() != everyCommands || !parser.isSet(name))
+            continue;
+        if (const auto error = row.apply({parser, name, parser.values(name)}, options))
+            return error;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+CommandLineOutcome parseCommandLine(const QStringList& arguments) {
+    const QList<OptionRow> rows = optionRows();
+    QCommandLineParser parser;
+    // -style, -platform, ... are words, as in every Qt program.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    addOptions(parser, rows);
 
     if (!parser.parse(arguments))
         return failure(parserError(parser));
@@ -308,157 +526,21 @@ CommandLineOutcome parseCommandLine(const QStringList& arguments) {
         return printed(QStringLiteral("ksr-utility %1").arg(QStringLiteral(KSR_VERSION)));
 
     CommandLineOutcome outcome;
-    outcome.run = true;
     CommandLine& options = outcome.options;
     QStringList positional = parser.positionalArguments();
-    if (!positional.isEmpty()) {
-        const auto command = commandNamed(positional.constFirst());
-        if (!command) {
-            return failure(
-                isPortArgument(positional.constFirst())
-                    ? QStringLiteral("\"%1\" comes after a command such as verify")
-                          .arg(positional.constFirst())
-                    : QStringLiteral("unknown command \"%1\"").arg(positional.constFirst()));
-        }
-        options.command = *command;
-        positional.removeFirst();
-    }
-    if (parser.isSet(listPorts)) {
-        if (options.command != SubCommand::Window && options.command != SubCommand::ListPorts)
-            return failure(QStringLiteral("--list-ports cannot go with %1")
-                               .arg(subCommandName(options.command)));
-        options.command = SubCommand::ListPorts;
-    }
-    const SubCommand command = options.command;
-    const QString name = subCommandName(command);
-
-    // The ports, each COMn mapped once; the simulated reader is COM1.
-    options.simulate = parser.isSet(simulate);
-    QSet<int> mapped;
-    for (const QString& value : parser.values(port)) {
-        QString error;
-        const auto assignment = PortMap::parseAssignment(value, &error);
-        if (!assignment)
-            return failure(QStringLiteral("--port: %1").arg(error));
-        if (mapped.contains(assignment->port))
-            return failure(QStringLiteral("--port: COM%1 is mapped twice").arg(assignment->port));
-        if (options.simulate && assignment->port == 1)
-            return failure(QStringLiteral("--simulate makes COM1 the simulated reader; it cannot "
-                                          "also be --port COM1=%1")
-                               .arg(assignment->device));
-        mapped.insert(assignment->port);
-        options.ports.map(assignment->port, assignment->device);
-    }
-
-    for (const QString& argument : positional) {
-        if (command == SubCommand::Window || command == SubCommand::ListPorts)
-            return failure(QStringLiteral("unexpected argument \"%1\"").arg(argument));
-        if (!isPortArgument(argument))
-            return failure(QStringLiteral("unknown port \"%1\": give COM1 to COM16, a device "
-                                          "path or all")
-                               .arg(argument));
-        const QString key = argument.startsWith(QStringLiteral("com"), Qt::CaseInsensitive)
-                                ? argument.toUpper()
-                                : argument;
-        if (options.portArguments.contains(key))
-            return failure(QStringLiteral("%1 is given twice").arg(argument));
-        options.portArguments << key;
-    }
-    const bool onePort = command == SubCommand::Identify || command == SubCommand::Symbologies ||
-                         command == SubCommand::Align;
-    const bool needsPorts = command != SubCommand::Window && command != SubCommand::ListPorts;
-    if (needsPorts && options.portArguments.isEmpty())
-        return failure(QStringLiteral("%1 needs a PORT").arg(name));
-    if (onePort && (options.portArguments.size() > 1 ||
-                    options.portArguments.constFirst() == QStringLiteral("all")))
-        return failure(QStringLiteral("%1 takes one PORT").arg(name));
-
-    // Options that only some commands take.
-    const auto onlyFor = [&](const QCommandLineOption& option,
-                             const QList<SubCommand>& commands) -> std::optional<QString> {
-        if (!parser.isSet(option) || commands.contains(command))
-            return std::nullopt;
-        const QString which = command == SubCommand::Window ? QStringLiteral("the window") : name;
-        return QStringLiteral("--%1 does not go with %2").arg(option.names().constLast(), which);
-    };
-    using C = SubCommand;
-    const std::pair<const QCommandLineOption*, QList<SubCommand>> rules[] = {
-        {&report, {C::Window, C::Verify, C::Save, C::Symbologies}},
-        {&reportDir, {C::Verify, C::Save, C::Symbologies}},
-        {&trace,
-         {C::Window, C::Verify, C::Defaults, C::Save, C::Identify, C::Symbologies, C::Align}},
-        {&json, {C::Verify, C::Defaults, C::Save, C::Identify, C::Symbologies, C::Align}},
-        {&yes, {C::Save}},
-        {&noPrompt, {C::Identify}},
-        {&enable, {C::Symbologies}},
-        {&disable, {C::Symbologies}},
-        {&reports, {C::Align}},
-        {&timeout, {C::Align}},
-        {&sideLook, {C::Align}},
-    };
-    for (const auto& [option, commands] : rules) {
-        if (const auto error = onlyFor(*option, commands))
-            return failure(*error);
-    }
-
-    if (parser.isSet(report)) {
-        options.reportPath = parser.value(report);
-        if (options.reportPath.isEmpty())
-            return failure(QStringLiteral("--report: the file name is empty"));
-        if (parser.isSet(reportDir))
-            return failure(QStringLiteral("--report and --report-dir do not go together"));
-        if (options.portArguments.size() > 1 ||
-            options.portArguments.contains(QStringLiteral("all")))
-            return failure(QStringLiteral("--report is for one port; use --report-dir"));
-    } else if (command == SubCommand::Window) {
+    std::optional<QString> error = readCommand(parser, rows, &positional, &options);
+    if (!error)
+        error = applyOptions(parser, rows, true, &options);
+    if (!error)
+        error = readPortArguments(positional, &options);
+    if (!error)
+        error = misplacedOption(parser, rows, options.command);
+    if (!error)
+        error = applyOptions(parser, rows, false, &options);
+    if (error)
+        return failure(*error);
+    if (options.command == SubCommand::Window && !parser.isSet(QStringLiteral("report")))
         options.reportPath = defaultSettingsReportPath();
-    }
-    if (parser.isSet(reportDir)) {
-        options.reportDir = parser.value(reportDir);
-        if (options.reportDir.isEmpty())
-            return failure(QStringLiteral("--report-dir: the folder name is empty"));
-    }
-    if (parser.isSet(trace)) {
-        options.tracePath = parser.value(trace);
-        if (options.tracePath.isEmpty())
-            return failure(QStringLiteral("--trace: the file name is empty"));
-    }
-    for (const auto& [option, rows] :
-         {std::pair{&enable, &options.enable}, std::pair{&disable, &options.disable}}) {
-        for (const QString& value : parser.values(*option)) {
-            QString error;
-            const QList<int> named = parseSymbologyNames(value, &error);
-            if (named.isEmpty())
-                return failure(QStringLiteral("--%1: %2").arg(option->names().constFirst(), error));
-            for (const int row : named) {
-                if (!rows->contains(row))
-                    rows->append(row);
-            }
-        }
-    }
-    for (const int row : std::as_const(options.enable)) {
-        if (options.disable.contains(row))
-            return failure(QStringLiteral("\"%1\" is both enabled and disabled")
-                               .arg(symbologyRows()[static_cast<std::size_t>(row)].caption));
-    }
-    if (parser.isSet(reports)) {
-        bool ok = false;
-        options.reports = parser.value(reports).toInt(&ok);
-        if (!ok || options.reports < 1)
-            return failure(QStringLiteral("--reports: expected a count of 1 or more, got \"%1\"")
-                               .arg(parser.value(reports)));
-    }
-    if (parser.isSet(timeout)) {
-        bool ok = false;
-        options.timeoutSeconds = parser.value(timeout).toDouble(&ok);
-        if (!ok || !(options.timeoutSeconds >= 0.1 && options.timeoutSeconds <= 3600))
-            return failure(
-                QStringLiteral("--timeout: expected seconds from 0.1 to 3600, got \"%1\"")
-                    .arg(parser.value(timeout)));
-    }
-    options.json = parser.isSet(json);
-    options.yes = parser.isSet(yes);
-    options.noPrompt = parser.isSet(noPrompt);
-    options.sideLook = parser.isSet(sideLook);
+    outcome.run = true;
     return outcome;
 }

@@ -5,6 +5,7 @@
 #include "cli/port_listing.h"
 #include "cli/terminal.h"
 #include "link/line_trace.h"
+#include "program/termination_signals.h"
 #include "reader_ops/permanent_save.h"
 #include "reader_ops/symbology_identification.h"
 

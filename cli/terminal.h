@@ -25,21 +25,3 @@ private:
     QSocketNotifier* notifier_ = nullptr;
     std::function<void()> done_;
 };
-
-// SIGINT and SIGTERM as a Qt signal, through a self-pipe, so the event loop can finish the
-// work (take the reader out of a mode, close the port) instead of the process dying.
-class TerminationSignals : public QObject {
-    Q_OBJECT
-public:
-    explicit TerminationSignals(QObject* parent = nullptr);
-    ~TerminationSignals() override;
-    // False when the handlers could not be installed.
-    bool install();
-
-signals:
-    void received(int signalNumber);
-
-private:
-    void onReadable();
-    QSocketNotifier* notifier_ = nullptr;
-};

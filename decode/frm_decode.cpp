@@ -3,6 +3,7 @@
 #include "decode/decode_report.h"
 #include "link/reader_link.h"
 #include "ui/colours.h"
+#include "ui/required_child.h"
 #include "ui/ui_metrics.h"
 
 #include <QHideEvent>
@@ -49,10 +50,10 @@ const WindowLayout& frmDecode::layout() {
 void frmDecode::buildControls() {
     applyWindowLayout(*this, layout());
     ::buildControls(*this, layout());
-    Picture1 = findChild<Canvas*>(QStringLiteral("Picture1"));
-    Label3 = findChild<QLabel*>(QStringLiteral("Label3"));
-    lblBarcode = findChild<QLabel*>(QStringLiteral("lblBarcode"));
-    cmdQuit = findChild<QPushButton*>(QStringLiteral("cmdQuit"));
+    Picture1 = requireChild<Canvas>(*this, "Picture1");
+    Label3 = requireChild<QLabel>(*this, "Label3");
+    lblBarcode = requireChild<QLabel>(*this, "lblBarcode");
+    cmdQuit = requireChild<QPushButton>(*this, "cmdQuit");
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -1,6 +1,6 @@
+#include "program/termination_signals.h"
 #include "simulator/power_on_file.h"
 #include "simulator/pty_reader.h"
-#include "simulator/quit_on_signal.h"
 #include "simulator/read_timing.h"
 #include "simulator/sim_options.h"
 
@@ -67,7 +67,10 @@ int main(int argc, char* argv[]) {
                          });
     }
 
-    if (!quitOnTerminationSignals(app)) {
+    // Ends the event loop normally, so destructors run and the symlink is removed.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &app, &QCoreApplication::quit);
+    if (!termination.install()) {
         err << prefix << "cannot install signal handlers" << Qt::endl;
         return 1;
     }

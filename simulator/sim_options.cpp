@@ -1,26 +1,21 @@
 #include "simulator/sim_options.h"
 
+#include "program/number_option.h"
 #include "simulator/reader_model.h"
 
 #include <QCommandLineParser>
+
+#include <functional>
 
 namespace {
 
 constexpr int kMaxDelayMs = 10 * 60 * 1000;
 
-std::optional<int> boundedInt(const QString& text, int low, int high) {
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (!ok || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
-
 std::optional<std::pair<int, quint16>> parseWord(const QString& text) {
     const qsizetype eq = text.indexOf(QLatin1Char('='));
     if (eq < 0)
         return std::nullopt;
-    const auto index = boundedInt(text.left(eq), 0, kSettingsWordCount - 1);
+    const auto index = boundedNumber(text.left(eq), 0, kSettingsWordCount - 1);
     const QString hex = text.mid(eq + 1);
     bool ok = false;
     const uint value = hex.toUInt(&ok, 16);
@@ -38,6 +33,114 @@ bool isLatin1(const QString& text) {
     return true;
 }
 
+// What a given option does to the options, from its name (without the dashes) and every value
+// given: nothing returned, or the error.
+using ApplyOption = std::function<std::optional<QString>(
+    const QString& name, const QStringList& values, SimOptions* options)>;
+
+// One option: its help and what it does when given.
+struct OptionRow {
+    const char* name;
+    const char* value; // the value's name in the help; null for a switch
+    const char* help;
+    ApplyOption apply;
+};
+
+ApplyOption flag(bool SimOptions::*field) {
+    return [field](const QString&, const QStringList&, SimOptions* options) {
+        options->*field = true;
+        return std::optional<QString>();
+    };
+}
+
+ApplyOption text(QString SimOptions::*field) {
+    return [field](const QString&, const QStringList& values, SimOptions* options) {
+        options->*field = values.constLast();
+        return std::optional<QString>();
+    };
+}
+
+// Bytes for the line, one a character.
+ApplyOption latin1(std::optional<QByteArray> SimOptions::*field) {
+    return [field](const QString& name, const QStringList& values,
+                   SimOptions* options) -> std::optional<QString> {
+        if (!isLatin1(values.constLast()))
+            return QStringLiteral("--%1: only Latin-1 characters are possible").arg(name);
+        options->*field = values.constLast().toLatin1();
+        return std::nullopt;
+    };
+}
+
+ApplyOption number(int SimOptions::*field, NumberOption<int> bounds) {
+    return [field, bounds](const QString&, const QStringList& values, SimOptions* options) {
+        return readNumberOption(bounds, values.constLast(), &(options->*field));
+    };
+}
+
+std::optional<QString> readWords(const QString& name, const QStringList& values,
+                                 SimOptions* options) {
+    for (const QString& value : values) {
+        const auto parsed = parseWord(value);
+        if (!parsed)
+            return numberOptionError(
+                name, QStringLiteral("k=hex with k 0..38 and up to 4 hex digits"), value, u'\'');
+        options->words.append(*parsed);
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> readBarcodes(const QString& name, const QStringList& values,
+                                    SimOptions* options) {
+    for (const QString& value : values) {
+        QString why;
+        const auto parsed = parseBarcode(value, &why);
+        if (!parsed)
+            return QStringLiteral("--%1: %2").arg(name, why);
+        options->barcodes.append(*parsed);
+    }
+    return std::nullopt;
+}
+
+// The options in the order --help lists them. A new option is one row here.
+QList<OptionRow> optionRows() {
+    const auto bounds = [](const char* name, int low, int high, const QString& expected) {
+        return NumberOption<int>{QLatin1String(name), low, high, expected};
+    };
+    return {
+        {"link", "path", "Also reach the device through symlink <path>.", text(&SimOptions::link)},
+        {"firmware", "text", "Firmware identifier to report: 9 characters, leading blank included.",
+         latin1(&SimOptions::firmware)},
+        {"word", "k=hex", "Report settings word k (0..38) as hex value; repeatable.", readWords},
+        {"silent", nullptr, "Record commands but never answer.", flag(&SimOptions::silent)},
+        {"delay", "ms", "Answer <ms> milliseconds later than usual.",
+         number(&SimOptions::delayMs,
+                bounds("delay", 0, kMaxDelayMs,
+                       QStringLiteral("milliseconds 0..%1").arg(kMaxDelayMs)))},
+        {"cut", "n", "Send only the first <n> characters of a reply.",
+         number(&SimOptions::cutAfter,
+                bounds("cut", 0, 1 << 20, QStringLiteral("a character count")))},
+        {"noise", nullptr, "Send random bytes instead of replies.", flag(&SimOptions::noise)},
+        {"verbose", nullptr, "Print each received command to stderr.", flag(&SimOptions::verbose)},
+        {"record", "file", "On exit, write every byte received to <file>, exactly as it came.",
+         text(&SimOptions::record)},
+        {"defaults-file", "file",
+         "Keep the power-on settings words that \"Z2\" stores in <file>, and start with the words "
+         "found there.",
+         text(&SimOptions::defaultsFile)},
+        {"barcode", "FAMILY:DATA",
+         "Present a barcode: FAMILY is a digit 0..9 or code39, codabar, 2of5, code128, upc, ean, "
+         "none (no identifier). Repeatable: read in turn.",
+         readBarcodes},
+        {"decode-percentage", "text", "Percentage text of the decode test's reports (default 75).",
+         latin1(&SimOptions::decodePercentage)},
+        {"decode-data", "text", "Decoded data of the decode test's reports (default 0123456789).",
+         latin1(&SimOptions::decodeData)},
+        {"decode-rate", "n",
+         "Answer <n> of every 100 decode test triggers (default 100; 0: never).",
+         number(&SimOptions::decodeRate, bounds("decode-rate", 0, 100, QStringLiteral("0..100")))},
+    };
+}
+
 } // namespace
 
 bool parseSimOptions(QCommandLineParser& parser, const QStringList& arguments, SimOptions* options,
@@ -47,57 +150,11 @@ bool parseSimOptions(QCommandLineParser& parser, const QStringList& arguments, S
                        "Prints the device path, then answers until interrupted."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption link(QStringLiteral("link"),
-                                  QStringLiteral("Also reach the device through symlink <path>."),
-                                  QStringLiteral("path"));
-    const QCommandLineOption firmware(
-        QStringLiteral("firmware"),
-        QStringLiteral("Firmware identifier to report: 9 characters, leading blank included."),
-        QStringLiteral("text"));
-    const QCommandLineOption word(QStringLiteral("word"),
-                                  QStringLiteral("Report settings word k (0..38) as hex value; "
-                                                 "repeatable."),
-                                  QStringLiteral("k=hex"));
-    const QCommandLineOption silent(QStringLiteral("silent"),
-                                    QStringLiteral("Record commands but never answer."));
-    const QCommandLineOption delay(QStringLiteral("delay"),
-                                   QStringLiteral("Answer <ms> milliseconds later than usual."),
-                                   QStringLiteral("ms"));
-    const QCommandLineOption cut(QStringLiteral("cut"),
-                                 QStringLiteral("Send only the first <n> characters of a reply."),
-                                 QStringLiteral("n"));
-    const QCommandLineOption noise(QStringLiteral("noise"),
-                                   QStringLiteral("Send random bytes instead of replies."));
-    const QCommandLineOption verbose(QStringLiteral("verbose"),
-                                     QStringLiteral("Print each received command to stderr."));
-    const QCommandLineOption record(
-        QStringLiteral("record"),
-        QStringLiteral("On exit, write every byte received to <file>, exactly as it came."),
-        QStringLiteral("file"));
-    const QCommandLineOption defaultsFile(
-        QStringLiteral("defaults-file"),
-        QStringLiteral("Keep the power-on settings words that \"Z2\" stores in <file>, and start "
-                       "with the words found there."),
-        QStringLiteral("file"));
-    const QCommandLineOption barcode(
-        QStringLiteral("barcode"),
-        QStringLiteral("Present a barcode: FAMILY is a digit 0..9 or code39, codabar, 2of5, "
-                       "code128, upc, ean, none (no identifier). Repeatable: read in turn."),
-        QStringLiteral("FAMILY:DATA"));
-    const QCommandLineOption decodePercentage(
-        QStringLiteral("decode-percentage"),
-        QStringLiteral("Percentage text of the decode test's reports (default 75)."),
-        QStringLiteral("text"));
-    const QCommandLineOption decodeData(
-        QStringLiteral("decode-data"),
-        QStringLiteral("Decoded data of the decode test's reports (default 0123456789)."),
-        QStringLiteral("text"));
-    const QCommandLineOption decodeRate(
-        QStringLiteral("decode-rate"),
-        QStringLiteral("Answer <n> of every 100 decode test triggers (default 100; 0: never)."),
-        QStringLiteral("n"));
-    parser.addOptions({link, firmware, word, silent, delay, cut, noise, verbose, record,
-                       defaultsFile, barcode, decodePercentage, decodeData, decodeRate});
+    const QList<OptionRow> rows = optionRows();
+    for (const OptionRow& row : rows) {
+        parser.addOption(QCommandLineOption(QLatin1String(row.name), QLatin1String(row.help),
+                                            row.value ? QLatin1String(row.value) : QString()));
+    }
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -112,79 +169,14 @@ bool parseSimOptions(QCommandLineParser& parser, const QStringList& arguments, S
             QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
         return false;
     }
-
-    options->link = parser.value(link);
-    if (parser.isSet(firmware)) {
-        const QString text = parser.value(firmware);
-        if (!isLatin1(text)) {
-            *error = QStringLiteral("--firmware: only Latin-1 characters are possible");
-            return false;
-        }
-        options->firmware = text.toLatin1();
-    }
-    for (const QString& value : parser.values(word)) {
-        const auto parsed = parseWord(value);
-        if (!parsed) {
-            *error = QStringLiteral("--word: expected k=hex with k 0..38 and up to 4 hex digits, "
-                                    "got '%1'")
-                         .arg(value);
-            return false;
-        }
-        options->words.append(*parsed);
-    }
-    if (parser.isSet(delay)) {
-        const auto ms = boundedInt(parser.value(delay), 0, kMaxDelayMs);
-        if (!ms) {
-            *error = QStringLiteral("--delay: expected milliseconds 0..%1, got '%2'")
-                         .arg(kMaxDelayMs)
-                         .arg(parser.value(delay));
-            return false;
-        }
-        options->delayMs = *ms;
-    }
-    if (parser.isSet(cut)) {
-        const auto n = boundedInt(parser.value(cut), 0, 1 << 20);
-        if (!n) {
-            *error = QStringLiteral("--cut: expected a character count, got '%1'")
-                         .arg(parser.value(cut));
-            return false;
-        }
-        options->cutAfter = *n;
-    }
-    options->defaultsFile = parser.value(defaultsFile);
-    options->record = parser.value(record);
-    for (const QString& value : parser.values(barcode)) {
-        QString why;
-        const auto parsed = parseBarcode(value, &why);
-        if (!parsed) {
-            *error = QStringLiteral("--barcode: ") + why;
-            return false;
-        }
-        options->barcodes.append(*parsed);
-    }
-    for (const auto& [option, target] : {std::pair{&decodePercentage, &options->decodePercentage},
-                                         std::pair{&decodeData, &options->decodeData}}) {
-        if (!parser.isSet(*option))
+    for (const OptionRow& row : rows) {
+        const QString name = QLatin1String(row.name);
+        if (!parser.isSet(name))
             continue;
-        const QString text = parser.value(*option);
-        if (!isLatin1(text)) {
-            *error = QStringLiteral("--%1: only Latin-1 characters are possible")
-                         .arg(option->names().constFirst());
+        if (const auto failure = row.apply(name, parser.values(name), options)) {
+            *error = *failure;
             return false;
         }
-        *target = text.toLatin1();
     }
-    if (parser.isSet(decodeRate)) {
-        const auto rate = boundedInt(parser.value(decodeRate), 0, 100);
-        if (!rate) {
-            *error = QStringLiteral("--decode-rate: expected 0..100, got '%1'")
-                         .arg(parser.value(decodeRate));
-            return false;
-        }
-        options->decodeRate = *rate;
-    }
-    options->silent = parser.isSet(silent);
-    options->noise = parser.isSet(noise);
-    options->verbose = parser.isSet(verbose);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "link/reader_link.h"
 #include "reader_ops/exchange_runner.h"
+#include "ui/required_child.h"
 
 frmSymbols::frmSymbols(ReaderLink& link, const ReaderState& state, Verification GetXSW,
                        QWidget* parent)
@@ -63,13 +64,13 @@ void frmSymbols::buildControls() {
     destroyControls();
     const QList<QWidget*> controls = ::buildControls(*this, layout());
     for (int i = 0; i < kSymbologyCount; ++i) {
-        auto* box = qobject_cast<QCheckBox*>(controls[i]);
+        auto* box = requireKind<QCheckBox>(*this, controls[i]);
         // A value set by the program raises the click too, as the operator's does.
         connect(box, &QCheckBox::toggled, this, [this, i] { chkSymbols_Click(i); });
         chkSymbols[static_cast<std::size_t>(i)] = box;
     }
-    cmdOK = qobject_cast<QPushButton*>(controls[kSymbologyCount]);
-    cmdCancel = qobject_cast<QPushButton*>(controls[kSymbologyCount + 1]);
+    cmdOK = requireKind<QPushButton>(*this, controls[kSymbologyCount]);
+    cmdCancel = requireKind<QPushButton>(*this, controls[kSymbologyCount + 1]);
     // No default button: Enter on a box must not send a complete selection.
     cmdOK->setAutoDefault(false);
     cmdCancel->setAutoDefault(false);

@@ -1,8 +1,8 @@
-# Decode test window tests.
+# Decode test: the report and the collect cycle alone, then the window.
 ksr_add_test(tst_decode_report
   LABEL unit
   SOURCES unit/tst_decode_report.cpp
-  LIBS ksr_decode
+  LIBS ksr_decode_measure
   TIMEOUT 30)
 
 # The window against the simulated reader, through a real serial port.
@@ -17,5 +17,5 @@ ksr_add_scaled_runs(tst_decode_window FACTORS 1.25 1.5 2
 ksr_add_test(tst_decode_scan
   LABEL unit
   SOURCES unit/tst_decode_scan.cpp
-  LIBS ksr_decode
+  LIBS ksr_decode_measure
   TIMEOUT 30)
