@@ -14,6 +14,7 @@
 #include "ui/layout.h"
 #include "ui/required_child.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPointer>
@@ -22,6 +23,12 @@
 namespace {
 // What the button is called; on screen its run of blanks breaks it into two lines.
 const QString kSymbolsCaption = QStringLiteral("    Symbology               Identifier");
+
+// The window blocks the main window alone, not the Line window, and Ctrl+L works in it too.
+void keepLineWindowUsable(QWidget& window, QAction& showLine) {
+    window.setWindowModality(Qt::WindowModal);
+    window.addAction(&showLine);
+}
 
 void setStatusColours(QLabel* label, const QColor& background, const QColor& text) {
     QPalette palette = label->palette();
@@ -51,6 +58,9 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
     connect(cmdDefaults, &QPushButton::clicked, this, guarded(&frmExec::cmdDefaults_Click));
     connect(cmdSave, &QPushButton::clicked, this, guarded(&frmExec::cmdSave_Click));
     connect(cmdPorts, &QPushButton::clicked, this, guarded(&frmExec::cmdPorts_Click));
+    // Not guarded: watching the line is what the operator may want most while something waits.
+    connect(cmdLine, &QPushButton::clicked, this, &frmExec::showLineWindow);
+    connect(actLine, &QAction::triggered, this, &frmExec::showLineWindow);
     // A vanished device closes the port at once; the operator sees it as "Offline".
     connect(&link_, &ReaderLink::lineLost, this, [this](const QString& reason) {
         portProblem_ = {PortFailure::Lost, link_.ports().deviceFor(link_.currentPort()), reason};
@@ -99,6 +109,9 @@ const WindowLayout& frmExec::layout() {
          .twips = {4080, 1200, 1332, 492}, .tabIndex = 5},
         {.name = "cmdSetup", .kind = Button, .caption = "Setup",
          .twips = {4080, 1800, 1332, 372}, .tabIndex = 6},
+        // Below the port list, at its right end.
+        {.name = "cmdLine", .kind = Button, .caption = "Line", .twips = {1152, 672, 540, 276},
+         .tabIndex = 9, .parent = "frmSetup"},
     }};
     // clang-format on
     return table;
@@ -130,11 +143,16 @@ void frmExec::buildControls() {
     control(cmdPorts, "cmdPorts");
     cmdPorts->setToolTip(QStringLiteral("Ports"));
     cmdPorts->setAccessibleName(QStringLiteral("Ports"));
+    control(cmdLine, "cmdLine");
 
     lblCOMM->setAutoFillBackground(true);
     setStatusColours(lblCOMM, kRed, kWhite);
     cmdDecode->setEnabled(false);
     cmdSymbols->setAccessibleName(kSymbolsCaption);
+    cmdLine->setToolTip(QStringLiteral("Show what goes to the reader and back (Ctrl+L)"));
+    actLine = new QAction(QStringLiteral("Line"), this);
+    actLine->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    addAction(actLine);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -323,8 +341,10 @@ void frmExec::cmdAlign_Click() {
 frmAlign& frmExec::alignWindow() {
     // "Side Look" counts as checked in either checked state, the grey one included.
     const auto sideLook = [this] { return chkSide->checkState() != Qt::Unchecked; };
-    if (!align_)
+    if (!align_) {
         align_ = new frmAlign(link_, sideLook, this);
+        keepLineWindowUsable(*align_, *actLine);
+    }
     return *align_;
 }
 
@@ -333,9 +353,11 @@ void frmExec::cmdDecode_Click() {
 }
 
 frmDecode& frmExec::decodeWindow() {
-    if (!decode_)
+    if (!decode_) {
         decode_ = new frmDecode(
             link_, [this] { cmdDefaults_Click(); }, this);
+        keepLineWindowUsable(*decode_, *actLine);
+    }
     return *decode_;
 }
 
@@ -351,6 +373,19 @@ void frmExec::showRoutedWindow(LineReceiver& receiver, const std::function<void(
     link_.setReceiver(nullptr);
 }
 
+LineWindow& frmExec::lineWindow() {
+    if (!line_)
+        line_ = std::make_unique<LineWindow>(link_);
+    return *line_;
+}
+
+void frmExec::showLineWindow() {
+    LineWindow& window = lineWindow();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 void frmExec::cmdSetup_Click() {
     if (!portReady())
         return;
@@ -359,9 +394,11 @@ void frmExec::cmdSetup_Click() {
 }
 
 frmSymbols& frmExec::symbolsWindow() {
-    if (!symbols_)
+    if (!symbols_) {
         symbols_ = new frmSymbols(
             link_, state_, [this] { return GetXSW(); }, this);
+        keepLineWindowUsable(*symbols_, *actLine);
+    }
     return *symbols_;
 }
 
@@ -428,5 +465,7 @@ void frmExec::closeEvent(QCloseEvent* event) {
     }
     if (closeAlignWindow)
         closeAlignWindow();
+    if (line_)
+        line_->close();
     event->accept();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/line_window.h"
 #include "app/port_list_box.h"
 #include "link/reader_link.h"
 #include "reader_ops/operation_context.h"
@@ -15,6 +16,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 
 class Prompter;
 class PortCatalog;
@@ -63,6 +65,9 @@ public:
     frmAlign& alignWindow();
     // The decode test window, made on first use and kept; showDecodeWindow shows it.
     frmDecode& decodeWindow();
+    // The Line window, made on first use and kept; "Line" and Ctrl+L show it.
+    LineWindow& lineWindow();
+    void showLineWindow();
 
     QGroupBox* frmSetup;
     PortListBox* cboComPorts;
@@ -77,6 +82,9 @@ public:
     QPushButton* cmdSymbols;
     QPushButton* cmdSetup;
     QPushButton* cmdPorts;
+    QPushButton* cmdLine;
+    // Ctrl+L, in the main window and in the windows it opens.
+    QAction* actLine;
     QTimer* Timer1;
 
     void cboComPorts_Click();
@@ -131,4 +139,6 @@ private:
     frmAlign* align_ = nullptr;
     frmDecode* decode_ = nullptr;
     PortCatalog* catalog_ = nullptr;
+    // A window of its own (no parent), so the windows modal to this one leave it usable.
+    std::unique_ptr<LineWindow> line_;
 };

@@ -1,5 +1,6 @@
 #include "link/reader_link.h"
 
+#include "link/line_log.h"
 #include "link/network_transports.h"
 #include "link/transport_factory.h"
 #include "protocol/reader_command.h"
@@ -183,9 +184,14 @@ QString ReaderLink::portLabel() const {
 
 void ReaderLink::traceData(TraceDirection direction, const QByteArray& bytes) {
     const bool logged = lcLink().isDebugEnabled();
-    if (bytes.isEmpty() || (!trace_ && !logged))
+    if (bytes.isEmpty() || (!trace_ && !logged && !observer_))
         return;
-    const QByteArray line = traceDataLine(traceMilliseconds(), portLabel(), direction, bytes);
+    const double ms = traceMilliseconds();
+    if (observer_)
+        observer_->lineData(ms, portLabel(), direction, bytes);
+    if (!trace_ && !logged)
+        return;
+    const QByteArray line = traceDataLine(ms, portLabel(), direction, bytes);
     if (trace_)
         trace_->write(line);
     if (logged)
@@ -194,9 +200,14 @@ void ReaderLink::traceData(TraceDirection direction, const QByteArray& bytes) {
 
 void ReaderLink::traceEvent(const QString& event) {
     const bool logged = lcLink().isDebugEnabled();
+    if (!trace_ && !logged && !observer_)
+        return;
+    const double ms = traceMilliseconds();
+    if (observer_)
+        observer_->lineEvent(ms, portLabel(), event);
     if (!trace_ && !logged)
         return;
-    const QByteArray line = traceEventLine(traceMilliseconds(), portLabel(), event);
+    const QByteArray line = traceEventLine(ms, portLabel(), event);
     if (trace_)
         trace_->write(line);
     if (logged)

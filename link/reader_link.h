@@ -10,6 +10,8 @@
 #include <QString>
 #include <memory>
 
+class LineObserver;
+
 // The one line to the reader, and the link state every window shares: the current port, the
 // receiver the line is routed to, the collect-reply flag, the reply buffer and the tick counter.
 // It knows no consumer: what it carries goes through a Transport, what it sees leaves as signals.
@@ -90,6 +92,9 @@ public:
     // Every frame sent, chunk received and line event also goes to `trace` (not owned; null
     // for none), and always to the "ksr.link" logging category.
     void setTrace(LineTrace* trace) { trace_ = trace; }
+    // The same, told to `observer` (not owned; null for none) while it is set.
+    void setLineObserver(LineObserver* observer) { observer_ = observer; }
+    LineObserver* lineObserver() const { return observer_; }
 
 signals:
     void ticked();
@@ -122,4 +127,5 @@ private:
     qint64 ticks_ = 0;
     QString portLabel_;
     LineTrace* trace_ = nullptr;
+    LineObserver* observer_ = nullptr;
 };

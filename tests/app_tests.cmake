@@ -47,3 +47,12 @@ ksr_add_test(tst_network_window
   SOURCES e2e/tst_network_window.cpp
   LIBS ksr_app ksr_simulator Qt6::Network
   TIMEOUT 120)
+
+# The Line window on the main window's link, and beside the alignment window.
+ksr_add_test(tst_line_window
+  LABEL e2e
+  SOURCES e2e/tst_line_window.cpp
+  LIBS ksr_app ksr_simulator
+  TIMEOUT 120)
+ksr_add_scaled_runs(tst_line_window FACTORS 1.25 1.5 2
+                    FUNCTIONS controlsFitAndTheKeyboardReachesThem)

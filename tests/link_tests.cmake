@@ -45,3 +45,10 @@ ksr_add_test(tst_network_transport
   SOURCES e2e/tst_network_transport.cpp
   LIBS ksr_link ksr_simulator Qt6::Network
   TIMEOUT 90)
+
+# The Line window's log: its cap and its two forms of an entry.
+ksr_add_test(tst_line_log
+  LABEL unit
+  SOURCES unit/tst_line_log.cpp
+  LIBS ksr_link
+  TIMEOUT 30)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Remake the README's screenshots: the main window on the simulated reader and the alignment
-# window, taken from the program itself running under a virtual display (Xvfb).
+# Remake the README's screenshots: the main window on the simulated reader, the alignment
+# window, and the Line window beside it, taken from the program itself running under a virtual
+# display (Xvfb).
 #   tools/screenshots.sh [PROGRAM]     PROGRAM defaults to build/ksr-utility
 # Installs what it needs (xvfb, xdotool, imagemagick) when missing; writes docs/screenshots/.
 set -euo pipefail
@@ -55,10 +56,22 @@ align=$(find_window "Align Reader")
 # A few request cycles, so the plots show scans of the drifting target.
 sleep 3
 import -window "$align" "$out/alignment-window.png"
+# Ctrl+L works in the alignment window too; the Line window opens beside it, as tall.
+xdotool windowfocus --sync "$align" key ctrl+l
+line=$(find_window "Line")
+eval "$(xdotool getwindowgeometry --shell "$align")"
+alignWidth=$WIDTH alignHeight=$HEIGHT
+xdotool windowmove "$align" 0 0
+xdotool windowsize "$line" 760 "$alignHeight"
+xdotool windowmove "$line" "$alignWidth" 0
+# A few more cycles on the line, then both windows in one picture.
+sleep 2
+import -window root -crop "$((alignWidth + 760))x${alignHeight}+0+0" +repage \
+  "$out/line-window.png"
 EOF
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/grab.sh" "$program" "$out" "$work"
-for png in "$out/main-window.png" "$out/alignment-window.png"; do
+xvfb-run -a -s "-screen 0 1280x800x24" bash "$work/grab.sh" "$program" "$out" "$work"
+for png in "$out/main-window.png" "$out/alignment-window.png" "$out/line-window.png"; do
   # Strip the time stamps imagemagick writes, so an unchanged window gives an unchanged file.
   mogrify -strip "$png"
   echo "wrote $png ($(identify -format '%wx%h' "$png"))"

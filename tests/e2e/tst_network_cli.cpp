@@ -115,12 +115,14 @@ private slots:
         QVERIFY2(ser2net.start({sims.sims[0]->link}, &error), qPrintable(error));
         const QString down =
             QStringLiteral("socket://127.0.0.1:%1").arg(Ser2netFixture::freePort());
-        ReaderLink link(portsFor({{1, ser2net.rfc2217Address(0)}, {2, down}}));
-        const QString listing = portListing(link);
-        for (const QString& row : {ser2net.rfc2217Address(0) + QStringLiteral(" +free\n"),
-                                   down + QStringLiteral(" +no connection \\(the connection "
-                                                         "was refused")}) {
-            QVERIFY2(QRegularExpression(row).match(listing).hasMatch(), qPrintable(listing));
+        const Run run = runUtility({QStringLiteral("ports"), QStringLiteral("--port"),
+                                    QStringLiteral("COM1=") + ser2net.rfc2217Address(0),
+                                    QStringLiteral("--port"), QStringLiteral("COM2=") + down},
+                                   dir.path());
+        for (const QString& row :
+             {QStringLiteral("COM1 .*present"),
+              QStringLiteral("COM2 .*no connection \\(the connection was refused")}) {
+            QVERIFY2(QRegularExpression(row).match(run.out).hasMatch(), qPrintable(describe(run)));
         }
     }
 };

@@ -1,0 +1,205 @@
+#include "align/frm_align.h"
+#include "layout_check.h"
+#include "link/line_trace.h"
+#include "main_window_rig.h"
+#include "modal_window.h"
+
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTextBlock>
+
+namespace {
+constexpr int kLong = 10000; // ms; a loaded machine may be slow, never fast
+
+QByteArray joined(const LineLog& log, LineEntry::Kind kind) {
+    QByteArray bytes;
+    for (qsizetype k = 0; k < log.size(); ++k) {
+        if (log.at(k).kind == kind)
+            bytes += log.at(k).bytes;
+    }
+    return bytes;
+}
+
+// Received chunks `from` to `to`, told to the window straight, as the link would tell them.
+void feed(frmExec& w, int from, int to) {
+    LineObserver* observer = w.link().lineObserver();
+    QVERIFY(observer);
+    for (int k = from; k < to; ++k)
+        observer->lineData(k, QStringLiteral("COM1"), TraceDirection::Received,
+                           QByteArray::number(k));
+}
+} // namespace
+
+class LineWindowTest : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<MainWindowRig> rig;
+    frmExec* w = nullptr;
+    LineWindow* line = nullptr;
+
+    // The view has caught up with the log.
+    void waitShown() {
+        QTRY_VERIFY_WITH_TIMEOUT(
+            line->formattedEntries() > 0 && line->view->blockCount() == line->log().size(), kLong);
+    }
+
+private slots:
+    void init() {
+        rig = std::make_unique<MainWindowRig>();
+        w = &rig->loadOnCom1();
+        w->show();
+        line = &w->lineWindow();
+    }
+    void cleanup() {
+        line = nullptr;
+        w = nullptr;
+        rig.reset();
+    }
+
+    void controlsFitAndTheKeyboardReachesThem() {
+        QCOMPARE(w->cmdLine->toolTip().contains(QStringLiteral("Ctrl+L")), true);
+        w->cmdLine->click();
+        QVERIFY(QTest::qWaitForWindowActive(line));
+        QCOMPARE(QApplication::focusWidget(), line->view);
+        const QList<QWidget*> chain{line->cmdPause, line->cmdClear, line->cmdCopy, line->cmdSave,
+                                    line->view};
+        for (QWidget* next : chain) {
+            QVERIFY2(captionMisfit(next).isEmpty(), qPrintable(captionMisfit(next)));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        QVERIFY(line->lblState->geometry().right() <= line->width());
+        QTest::keyClick(line, Qt::Key_P, Qt::AltModifier);
+        QTRY_VERIFY(line->cmdPause->isChecked());
+    }
+
+    void framesAppearInOrderWithTheirExactBytes_data() {
+        QTest::addColumn<bool>("verification");
+        QTest::newRow("verification") << true;
+        QTest::newRow("VORN defaults") << false;
+    }
+    void framesAppearInOrderWithTheirExactBytes() {
+        QFETCH(bool, verification);
+        w->showLineWindow();
+        if (verification)
+            w->GetXSW();
+        else
+            w->cmdDefaults_Click();
+        waitShown();
+        const LineLog& log = line->log();
+        QCOMPARE(joined(log, LineEntry::Kind::Sent), rig->com1->receivedBytes());
+        if (verification)
+            QCOMPARE(joined(log, LineEntry::Kind::Received), w->link().replyBuffer().toLatin1());
+        QStringList lines;
+        for (qsizetype k = 0; k < log.size(); ++k) {
+            QVERIFY(k == 0 || log.at(k - 1).ms <= log.at(k).ms);
+            lines << windowLine(log.at(k));
+        }
+        QCOMPARE(line->view->toPlainText(), lines.join(u'\n'));
+    }
+
+    void aLostLineShowsItsReason() {
+        w->showLineWindow();
+        QSignalSpy lost(&w->link(), &ReaderLink::lineLost);
+        rig->com1->hangUp();
+        w->GetXSW();
+        QTRY_COMPARE_WITH_TIMEOUT(lost.size(), 1, kLong);
+        const QString reason = lost.at(0).at(0).toString();
+        QVERIFY(!reason.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            line->view->toPlainText().contains(QStringLiteral(" COM1 lost: ") + reason), kLong);
+    }
+
+    void keepsTheLast10000Lines_data() {
+        QTest::addColumn<bool>("paused");
+        QTest::newRow("live") << false;
+        QTest::newRow("paused meanwhile") << true;
+    }
+    void keepsTheLast10000Lines() {
+        QFETCH(bool, paused);
+        w->showLineWindow();
+        line->cmdPause->setChecked(paused);
+        feed(*w, 0, 100);
+        line->showNewEntries();
+        feed(*w, 100, 25000);
+        line->cmdPause->setChecked(false);
+        line->showNewEntries();
+        QCOMPARE(line->view->blockCount(), 10000);
+        QCOMPARE(line->view->document()->firstBlock().text(), windowLine(line->log().at(0)));
+        QVERIFY(line->view->document()->firstBlock().text().endsWith(QStringLiteral("  |15000|")));
+        QVERIFY(line->lblState->text().startsWith(QStringLiteral("15000 older lines have gone")));
+        line->cmdClear->click();
+        QCOMPARE(line->view->toPlainText(), QString());
+        QCOMPARE(line->lblState->text(), QString());
+    }
+
+    void saveWritesWhatTheTraceWould() {
+        const QString tracePath = rig->dir.filePath(QStringLiteral("trace.txt"));
+        const QString savedPath = rig->dir.filePath(QStringLiteral("saved.txt"));
+        auto trace = std::make_unique<LineTrace>(tracePath);
+        w->showLineWindow();
+        w->link().setTrace(trace.get());
+        w->GetXSW();
+        w->CloseCOM();
+        QVERIFY(!w->OpenCOM(9)); // unmapped: the failure and its reason
+        QVERIFY(w->OpenCOM(1));
+        w->link().setTrace(nullptr);
+        trace.reset(); // written out
+        QVERIFY(line->saveTo(savedPath));
+        QFile traced(tracePath);
+        QFile saved(savedPath);
+        QVERIFY(traced.open(QIODevice::ReadOnly) && saved.open(QIODevice::ReadOnly));
+        const QByteArray text = saved.readAll();
+        QCOMPARE(text, traced.readAll());
+        QVERIFY(text.contains(" open failed: "));
+        QString why;
+        QVERIFY(!line->saveTo(rig->dir.filePath(QStringLiteral("no/such/folder/x.txt")), &why));
+        QVERIFY(!why.isEmpty());
+    }
+
+    void usableWhileTheAlignmentWindowIsShown() {
+        w->showLineWindow();
+        feed(*w, 0, 500);
+        line->showNewEntries();
+        QScrollBar* bar = line->view->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum());
+        line->close();
+        QVERIFY(
+            whileModal([&] { w->cmdAlign->click(); },
+                       [&](QWidget* modal) {
+                           QCOMPARE(modal, &w->alignWindow());
+                           QTest::keyClick(modal->windowHandle(), Qt::Key_L, Qt::ControlModifier);
+                           QVERIFY(line->isVisible());
+                           QTRY_VERIFY_WITH_TIMEOUT(line->log().size() > 500, kLong);
+                           // Input reaches the Line window through the window system...
+                           QTest::keyClick(line->windowHandle(), Qt::Key_Home, Qt::ControlModifier);
+                           QCOMPARE(bar->value(), 0);
+                           QTest::keyClick(line->windowHandle(), Qt::Key_P, Qt::AltModifier);
+                           QTRY_VERIFY(line->cmdPause->isChecked());
+                           // ... and not the main window.
+                           const QPoint box = w->chkSide->mapTo(w, QPoint(5, 5));
+                           QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, box);
+                           QVERIFY(!w->chkSide->isChecked());
+                       }));
+    }
+
+    void closedItFormatsNothing() {
+        w->showLineWindow();
+        w->GetXSW();
+        waitShown();
+        line->close();
+        QCOMPARE(w->link().lineObserver(), nullptr);
+        const qsizetype kept = line->log().size();
+        const qint64 formatted = line->formattedEntries();
+        rig->com1->clearReceived();
+        w->GetXSW();
+        QVERIFY(!rig->com1->receivedBytes().isEmpty());
+        QTest::qWait(3 * LineWindow::kShowIntervalMs);
+        QCOMPARE(line->log().size(), kept);
+        QCOMPARE(line->formattedEntries(), formatted);
+    }
+};
+
+QTEST_MAIN(LineWindowTest)
+#include "tst_line_window.moc"
