@@ -1,5 +1,7 @@
 #include "link/port_catalog.h"
 
+#include "link/port_address.h"
+
 #include "link/port_probe.h"
 
 #include <QFileInfo>
@@ -49,6 +51,9 @@ QString PortCatalog::takeStoreProblem() {
 }
 
 QString PortCatalog::identityOf(const QString& device) const {
+    // A reader on the network is known by its address, exactly as given.
+    if (isNetworkAddress(device))
+        return device;
     const QString real = canonicalDevice(device);
     for (const FoundDevice& found : found_) {
         if (device == found.path || device == found.byId || device == found.byPath ||
@@ -60,6 +65,10 @@ QString PortCatalog::identityOf(const QString& device) const {
 
 bool PortCatalog::apply(const QList<Change>& changes, QString* error) {
     for (const Change& change : changes) {
+        if (const QString wrong = portAddressError(change.device); !wrong.isEmpty()) {
+            *error = wrong;
+            return false;
+        }
         const NumberedPort& port = numbering_.port(change.port);
         if (port.origin == PortOrigin::BuiltIn && port.device != change.device) {
             *error = QStringLiteral("COM%1 is the built-in port %2; it keeps its number")

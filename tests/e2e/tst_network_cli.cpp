@@ -124,6 +124,14 @@ private slots:
               QStringLiteral("COM2 .*no connection \\(the connection was refused")}) {
             QVERIFY2(QRegularExpression(row).match(run.out).hasMatch(), qPrintable(describe(run)));
         }
+        // An address is remembered as given, never taken for a file name.
+        QVERIFY(runUtility({QStringLiteral("ports"), QStringLiteral("assign"),
+                            QStringLiteral("COM3"), down},
+                           dir.path())
+                    .exitCode == 0);
+        const Run listed = runUtility({QStringLiteral("ports")}, dir.path());
+        QVERIFY2(listed.out.contains(QStringLiteral("COM3   ") + down + u' '),
+                 qPrintable(describe(listed)));
     }
 };
 
