@@ -158,6 +158,7 @@ bool ReaderLink::SendCommand(const QString& code) {
         return false;
     const QByteArray frame = frameCommand(code);
     traceData(TraceDirection::Sent, frame);
+    lastSentTick_ = ticks_;
     return transport_->write(frame);
 }
 

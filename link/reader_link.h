@@ -56,6 +56,8 @@ public:
     void discardInput();
     // Received and not yet read: what waits in the transport's own buffer.
     qint64 pendingInput() const { return isOpen() ? transport_->bytesAvailable() : 0; }
+    // Ticks since the last frame was handed to the transport.
+    qint64 ticksSinceSent() const { return ticks_ - lastSentTick_; }
     // Written but not yet handed to the device.
     qint64 pendingOutput() const { return isOpen() ? transport_->bytesToWrite() : 0; }
 
@@ -125,6 +127,7 @@ private:
     PortError lastOpenError_;
     qint16 currentPort_ = 1;
     qint64 ticks_ = 0;
+    qint64 lastSentTick_ = -1000;
     QString portLabel_;
     LineTrace* trace_ = nullptr;
     LineObserver* observer_ = nullptr;

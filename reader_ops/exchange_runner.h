@@ -31,6 +31,8 @@ public:
     void drain(std::function<void()> done);
     // What was written may take a moment to reach the device; a line that takes longer is stuck.
     static constexpr int kDrainTicks = 20;
+    // Ticks a frame is given after it was handed over, before the line is closed.
+    static constexpr int kSettleTicks = 3;
 
 private:
     void next();
