@@ -275,14 +275,8 @@ private slots:
             QStringList{QStringLiteral("verify"), QStringLiteral("COM1"), QStringLiteral("COM2")} +
                 sims.portOptions(),
             dir.path());
-        QProcess& second = sims.sims[1]->process;
-        second.setReadChannel(QProcess::StandardError);
-        QByteArray heard;
-        while (!heard.contains("received Z3")) {
-            QVERIFY(second.waitForReadyRead(kRunMs));
-            heard += second.readAllStandardError();
-        }
-        second.kill();
+        QVERIFY(sims.sims[1]->waitToHear("received Z3"));
+        sims.sims[1]->process.kill();
         QVERIFY(utility.waitForFinished(kRunMs));
         const QString out = QString::fromLocal8Bit(utility.readAllStandardOutput());
         QCOMPARE(utility.exitCode(), 3);

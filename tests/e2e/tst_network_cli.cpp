@@ -88,13 +88,7 @@ private slots:
                       QStringLiteral("--report-dir"), report},
                      dir.path());
         if (killedDuringVerification) {
-            QProcess& second = sims.sims[1]->process;
-            second.setReadChannel(QProcess::StandardError);
-            QByteArray heard;
-            while (!heard.contains("received Z3")) {
-                QVERIFY(second.waitForReadyRead(kRunMs));
-                heard += second.readAllStandardError();
-            }
+            QVERIFY(sims.sims[1]->waitToHear("received Z3"));
             ser2net.kill();
         }
         QVERIFY(utility.waitForFinished(kRunMs));

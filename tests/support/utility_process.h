@@ -30,6 +30,17 @@ public:
         process.waitForFinished();
     }
     // Ends the simulator; every byte it received, exactly.
+    // Waits until the simulator says on standard error that it heard `what`.
+    bool waitToHear(const QByteArray& what) {
+        process.setReadChannel(QProcess::StandardError);
+        QByteArray heard;
+        while (!heard.contains(what)) {
+            if (!process.waitForReadyRead(kRunMs))
+                return false;
+            heard += process.readAllStandardError();
+        }
+        return true;
+    }
     QByteArray received() {
         process.terminate();
         process.waitForFinished();

@@ -9,10 +9,10 @@
 namespace {
 #define FTDI "/dev/serial/by-id/usb-FTDI_A1"
 // "path|by-id|by-path", the names under /dev/serial shortened to their last part.
-QList<FoundDevice> devices(const QStringList& specs) {
+QList<FoundDevice> devices(const QStringList& rows) {
     QList<FoundDevice> list;
-    for (const QString& spec : specs) {
-        const QStringList f = spec.split(u'|');
+    for (const QString& row : rows) {
+        const QStringList f = row.split(u'|');
         const auto under = [](const QString& folder, const QString& name) {
             return name.isEmpty() ? QString()
                                   : QStringLiteral("/dev/serial/%1/%2").arg(folder, name);
@@ -28,10 +28,10 @@ QList<FoundDevice> devices(const QStringList& specs) {
 }
 
 // "COM3=identity" -> {3: identity}
-QMap<int, QString> numbered(const QStringList& specs) {
+QMap<int, QString> numbered(const QStringList& rows) {
     QMap<int, QString> map;
-    for (const QString& spec : specs)
-        map.insert(spec.section(u'=', 0, 0).mid(3).toInt(), spec.section(u'=', 1));
+    for (const QString& row : rows)
+        map.insert(row.section(u'=', 0, 0).mid(3).toInt(), row.section(u'=', 1));
     return map;
 }
 
@@ -57,10 +57,10 @@ QStringList L(std::initializer_list<const char*> items) {
 }
 
 QStringList adapters(int count) {
-    QStringList specs;
+    QStringList rows;
     for (int k = 0; k < count; ++k)
-        specs << QStringLiteral("/dev/ttyUSB%1|adapter%1").arg(k);
-    return specs;
+        rows << QStringLiteral("/dev/ttyUSB%1|adapter%1").arg(k);
+    return rows;
 }
 } // namespace
 
