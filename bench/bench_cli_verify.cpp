@@ -1,6 +1,7 @@
 // `ksr-utility verify all` on sixteen simulated readers, and `verify COM1` on one: wall time from
 // start to exit, CPU time and peak memory of the utility's process.
 
+#include "built_programs.h"
 #include "cli_runs.h"
 
 #include <QTemporaryDir>
@@ -15,7 +16,7 @@ int main(int argc, char* argv[]) {
     const int runs = intOption(args, QStringLiteral("--runs"), 10);
     const qsizetype at = args.indexOf(QStringLiteral("--utility"));
     const QString utility =
-        at >= 0 && at + 1 < args.size() ? args[at + 1] : QStringLiteral(KSR_UTILITY_PATH);
+        at >= 0 && at + 1 < args.size() ? args[at + 1] : utilityProgram();
     printCommandLine(argc, argv);
     print(QStringLiteral("program: ") + utility);
     print(QStringLiteral("readers: 16 ksr-reader-sim processes on ptys, COM1..COM16 mapped with "

@@ -1,5 +1,6 @@
 // CPU drawn by the main window while idle and while verifying, against a tick wait that polls.
 
+#include "built_programs.h"
 #include "bench_support.h"
 #include "main_window_rig.h"
 #include "reader_ops/verification_reply.h"
@@ -177,7 +178,7 @@ int main(int argc, char* argv[]) {
     // Same verifications, the reader now in its own process: window and simulator apart.
     rig.window.reset();
     ExternalReader reader;
-    if (!reader.start(QStringLiteral(KSR_READER_SIM_PATH))) {
+    if (!reader.start(readerSimProgram())) {
         print(QStringLiteral("split: ksr-reader-sim did not start"));
         return 1;
     }

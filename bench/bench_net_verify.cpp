@@ -2,6 +2,7 @@
 // RFC 2217 accepters on 127.0.0.1), and the same readers through their local pseudo-terminals
 // in the same run: wall time from start to exit, CPU time and peak memory of the utility.
 
+#include "built_programs.h"
 #include "cli_runs.h"
 #include "ser2net_fixture.h"
 
@@ -16,7 +17,7 @@ int main(int argc, char* argv[]) {
     const QStringList args = QCoreApplication::arguments();
     const int runs = intOption(args, QStringLiteral("--runs"), 10);
     printCommandLine(argc, argv);
-    print(QStringLiteral("program: ") + QStringLiteral(KSR_UTILITY_PATH));
+    print(QStringLiteral("program: ") + utilityProgram());
     print(QStringLiteral("readers: 16 ksr-reader-sim processes on ptys; one ser2net serving each "
                          "on 127.0.0.1 with telnet(rfc2217); the utility runs with only PATH and "
                          "HOME set (no display)"));
@@ -45,7 +46,7 @@ int main(int argc, char* argv[]) {
         local << QStringLiteral("--port") << QStringLiteral("COM%1=%2").arg(n).arg(links[n - 1]);
     }
     const QString output = dir.filePath(QStringLiteral("output.txt"));
-    const QStringList verifyAll{QStringLiteral(KSR_UTILITY_PATH), QStringLiteral("verify"),
+    const QStringList verifyAll{utilityProgram(), QStringLiteral("verify"),
                                 QStringLiteral("all")};
     measure(QStringLiteral("verify all, 16 readers through ser2net (RFC 2217):"),
             verifyAll + network, output, 16, runs);

@@ -3,6 +3,7 @@
 // The commands without a window timed as a script runs them: simulated readers in processes of
 // their own, the utility forked with no display, its wall and CPU time taken from wait4().
 
+#include "built_programs.h"
 #include "bench_support.h"
 
 #include <QFileInfo>
@@ -20,7 +21,7 @@ namespace bench {
 class SimProcess {
 public:
     bool start(const QString& link) {
-        process_.start(QStringLiteral(KSR_READER_SIM_PATH), {QStringLiteral("--link"), link});
+        process_.start(readerSimProgram(), {QStringLiteral("--link"), link});
         return process_.waitForStarted(5000) && process_.waitForReadyRead(5000);
     }
     ~SimProcess() {

@@ -19,7 +19,6 @@ ksr_add_test(tst_verification
   LIBS ksr_app ksr_simulator
   TIMEOUT 180)
 if(TARGET tst_verification)
-  target_compile_definitions(tst_verification PRIVATE KSR_UTILITY_PATH="$<TARGET_FILE:ksr-utility>")
   add_dependencies(tst_verification ksr-utility)
 endif()
 
@@ -37,7 +36,6 @@ ksr_add_test(tst_no_display
   LIBS ksr_simulator
   TIMEOUT 90)
 if(TARGET tst_no_display)
-  target_compile_definitions(tst_no_display PRIVATE KSR_UTILITY_PATH="$<TARGET_FILE:ksr-utility>")
   add_dependencies(tst_no_display ksr-utility)
 endif()
 

@@ -11,8 +11,6 @@ ksr_add_test(tst_cli
   LIBS ksr_cli ksr_simulator
   TIMEOUT 180)
 if(TARGET tst_cli)
-  target_compile_definitions(tst_cli PRIVATE KSR_UTILITY_PATH="$<TARGET_FILE:ksr-utility>"
-                                             KSR_READER_SIM_PATH="$<TARGET_FILE:ksr-reader-sim>")
   add_dependencies(tst_cli ksr-utility ksr-reader-sim)
 endif()
 
@@ -30,7 +28,5 @@ ksr_add_test(tst_network_cli
   LIBS ksr_cli ksr_simulator Qt6::Network
   TIMEOUT 120)
 if(TARGET tst_network_cli)
-  target_compile_definitions(tst_network_cli PRIVATE KSR_UTILITY_PATH="$<TARGET_FILE:ksr-utility>"
-                                                     KSR_READER_SIM_PATH="$<TARGET_FILE:ksr-reader-sim>")
   add_dependencies(tst_network_cli ksr-utility ksr-reader-sim)
 endif()

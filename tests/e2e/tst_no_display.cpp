@@ -1,3 +1,4 @@
+#include "built_programs.h"
 #include "simulated_port.h"
 
 #include <QDir>
@@ -93,7 +94,7 @@ private slots:
             env.insert(QStringLiteral("DISPLAY"), display);
         QProcess program;
         program.setProcessEnvironment(env);
-        program.start(QStringLiteral(KSR_UTILITY_PATH), arguments);
+        program.start(utilityProgram(), arguments);
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit); // no abort, no core
         const QString err = QString::fromLocal8Bit(program.readAllStandardError());
@@ -124,7 +125,7 @@ private slots:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         QProcess program;
         program.setProcessEnvironment(env);
-        program.start(QStringLiteral(KSR_UTILITY_PATH), arguments);
+        program.start(utilityProgram(), arguments);
         // The window has loaded once it verifies the reader on COM1.
         QTRY_VERIFY_WITH_TIMEOUT(reader->receivedCodes().contains("Z3") ||
                                      program.state() == QProcess::NotRunning,

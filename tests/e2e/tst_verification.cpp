@@ -1,3 +1,4 @@
+#include "built_programs.h"
 #include "main_window_rig.h"
 #include "ui/colours.h"
 
@@ -127,7 +128,7 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         other.setProcessEnvironment(env);
-        other.start(QStringLiteral(KSR_UTILITY_PATH),
+        other.start(utilityProgram(),
                     {QStringLiteral("--port"), QStringLiteral("COM1=") + otherDevice,
                      QStringLiteral("--report"), rig->dir.filePath(QStringLiteral("other.txt"))});
         QVERIFY(other.waitForStarted());

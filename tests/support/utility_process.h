@@ -2,6 +2,8 @@
 
 // The built ksr-utility run as a user runs it (no display, no Qt platform in its environment)
 // against ksr-reader-sim processes on pseudo-terminals.
+#include "built_programs.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QString>
@@ -18,7 +20,7 @@ public:
     SimProcess(const QString& dir, int n, const QStringList& options)
         : link(QStringLiteral("%1/reader%2").arg(dir).arg(n)),
           record(QStringLiteral("%1/received%2").arg(dir).arg(n)) {
-        process.start(QStringLiteral(KSR_READER_SIM_PATH),
+        process.start(readerSimProgram(),
                       QStringList{QStringLiteral("--link"), link, QStringLiteral("--record"),
                                   record, QStringLiteral("--verbose")} +
                           options);
@@ -91,7 +93,7 @@ inline void startUtility(QProcess& process, const QStringList& arguments, const 
             env.insert(name, qEnvironmentVariable(qPrintable(name)));
     }
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral(KSR_UTILITY_PATH), arguments);
+    process.start(utilityProgram(), arguments);
     process.closeWriteChannel(); // standard input is no terminal
 }
 
