@@ -15,8 +15,7 @@ int main(int argc, char* argv[]) {
     const QStringList args = QCoreApplication::arguments();
     const int runs = intOption(args, QStringLiteral("--runs"), 10);
     const qsizetype at = args.indexOf(QStringLiteral("--utility"));
-    const QString utility =
-        at >= 0 && at + 1 < args.size() ? args[at + 1] : utilityProgram();
+    const QString utility = at >= 0 && at + 1 < args.size() ? args[at + 1] : utilityProgram();
     printCommandLine(argc, argv);
     print(QStringLiteral("program: ") + utility);
     print(QStringLiteral("readers: 16 ksr-reader-sim processes on ptys, COM1..COM16 mapped with "

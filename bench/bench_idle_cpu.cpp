@@ -1,7 +1,7 @@
 // CPU drawn by the main window while idle and while verifying, against a tick wait that polls.
 
-#include "built_programs.h"
 #include "bench_support.h"
+#include "built_programs.h"
 #include "main_window_rig.h"
 #include "reader_ops/verification_reply.h"
 

@@ -46,8 +46,7 @@ int main(int argc, char* argv[]) {
         local << QStringLiteral("--port") << QStringLiteral("COM%1=%2").arg(n).arg(links[n - 1]);
     }
     const QString output = dir.filePath(QStringLiteral("output.txt"));
-    const QStringList verifyAll{utilityProgram(), QStringLiteral("verify"),
-                                QStringLiteral("all")};
+    const QStringList verifyAll{utilityProgram(), QStringLiteral("verify"), QStringLiteral("all")};
     measure(QStringLiteral("verify all, 16 readers through ser2net (RFC 2217):"),
             verifyAll + network, output, 16, runs);
     measure(QStringLiteral("verify all, the same 16 readers on their local ptys:"),

@@ -1,7 +1,7 @@
 // Start-up to the main window shown, the verification window left out, and peak memory.
 
-#include "built_programs.h"
 #include "bench_support.h"
+#include "built_programs.h"
 #include "main_window_rig.h"
 
 #include <QApplication>
@@ -184,8 +184,7 @@ int parentMain(int argc, char* argv[]) {
     const int runs = intOption(args, QStringLiteral("--runs"), 10);
     const int seconds = intOption(args, QStringLiteral("--memory-seconds"), 3);
     const qsizetype at = args.indexOf(QStringLiteral("--utility"));
-    const QString utility =
-        at >= 0 && at + 1 < args.size() ? args[at + 1] : utilityProgram();
+    const QString utility = at >= 0 && at + 1 < args.size() ? args[at + 1] : utilityProgram();
     printCommandLine(argc, argv);
     print(QStringLiteral("program: ") + utility);
     print(QStringLiteral("ports: COM1..COM16 = 16 simulated readers on ptys (all probed); "

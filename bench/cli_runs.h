@@ -3,8 +3,8 @@
 // The commands without a window timed as a script runs them: simulated readers in processes of
 // their own, the utility forked with no display, its wall and CPU time taken from wait4().
 
-#include "built_programs.h"
 #include "bench_support.h"
+#include "built_programs.h"
 
 #include <QFileInfo>
 #include <QProcess>
