@@ -63,8 +63,7 @@ bool naturalOrder(const FoundDevice& a, const FoundDevice& b) {
 }
 } // namespace
 
-PortNumbering numberPorts(const QList<FoundDevice>& found,
-                          const QMap<int, PortAddress>& remembered,
+PortNumbering numberPorts(const QList<FoundDevice>& found, const QMap<int, PortAddress>& remembered,
                           const QMap<ComPort, PortAddress>& thisRun) {
     PortNumbering result;
     const auto slot = [&result](int n) -> NumberedPort& {

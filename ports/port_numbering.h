@@ -60,6 +60,5 @@ struct PortNumbering {
 
 // COM1 to COM16 for the devices found. `remembered` is COMn -> identity as stored (an adapter's
 // name, a device path or an address); `thisRun` holds over everything and is not stored.
-PortNumbering numberPorts(const QList<FoundDevice>& found,
-                          const QMap<int, PortAddress>& remembered,
+PortNumbering numberPorts(const QList<FoundDevice>& found, const QMap<int, PortAddress>& remembered,
                           const QMap<ComPort, PortAddress>& thisRun);

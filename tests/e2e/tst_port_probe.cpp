@@ -17,6 +17,8 @@
 
 // Every kind of port the probe tells apart, on this machine's loopback and temporary files.
 struct ProbeRig {
+    UnansweredPort unanswered2;
+    UnansweredPort unanswered3;
     QTemporaryDir dir;
     std::unique_ptr<PtyReader> free = startSimulatedReader();
     std::unique_ptr<PtyReader> busy = startSimulatedReader();
@@ -65,6 +67,12 @@ private:
             row("refused", 10, rig->net("socket", rig->refused), "unreachable \\(.*refused.*\\)"),
             row("never answered", 11, rig->net("socket", rig->unanswered.port(), "?timeout=0.4"),
                 "unreachable \\(.*timed out.*\\)"),
+            row("never answered, RFC 2217", 12,
+                rig->net("rfc2217", rig->unanswered2.port(), "?timeout=0.4"),
+                "unreachable \\(.*timed out.*\\)"),
+            row("a third never answered", 13,
+                rig->net("rfc2217", rig->unanswered3.port(), "?timeout=0.4"),
+                "unreachable \\(.*timed out.*\\)"),
         };
     }
     PortMap ports() const {
@@ -101,12 +109,43 @@ private slots:
         QCOMPARE(probe.state(ComPort{11}).word(), QStringLiteral("connecting"));
         QSignalSpy done(&probe, &PortProbe::finished);
         QVERIFY(done.wait(3000));
-        QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+        // Three unanswered ports of 0.4 s each, probed together: one bound, not three.
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
         for (const auto& [name, port, address, state] : table())
             compareState(name, probe.state(ComPort{port}).word(), state);
         const QList<ComPort> listed = listablePorts(probe.states(), ComPort{4});
         QCOMPARE(listed,
                  (QList<ComPort>{ComPort{1}, ComPort{2}, ComPort{3}, ComPort{4}, ComPort{9}}));
+    }
+
+    // With three unanswered network ports the window starts, drops its list down and lists
+    // the ports without waiting on them; the ports command waits one bound in all.
+    void unansweredPortsHoldNothingUp() {
+        // The default bound of 3 s: one wait on any of them would show.
+        PortMap map = ports();
+        map.map(ComPort{11}, addressOf(rig->net("socket", rig->unanswered.port())));
+        map.map(ComPort{12}, addressOf(rig->net("rfc2217", rig->unanswered2.port())));
+        map.map(ComPort{13}, addressOf(rig->net("rfc2217", rig->unanswered3.port())));
+        ScriptedPrompter prompter;
+        QElapsedTimer clock;
+        clock.start();
+        frmExec w(map, rig->dir.filePath(QStringLiteral("report.txt")), prompter);
+        w.Form_Load(); // COM1 is verified meanwhile: half a second
+        QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(w.lblCOMM->text(), QStringLiteral("Online"));
+        clock.restart();
+        w.cboComPorts_DropDown();
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QTRY_COMPARE(w.cboComPorts->findText(QStringLiteral("COM9")), 3); // when it answers
+        QCOMPARE(w.cboComPorts->findText(QStringLiteral("COM11")), -1);
+
+        PortCatalog catalog([] { return QList<FoundDevice>(); },
+                            PortStore(rig->dir.filePath(QStringLiteral("ports.ini"))),
+                            map.mapped());
+        clock.restart();
+        const QString listing = portListing(catalog);
+        QVERIFY2(clock.elapsed() < 4500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(listing.contains(QStringLiteral("COM13")));
     }
 
     // The Ports dialog and the ports command read the same catalog with the same probe.
