@@ -46,4 +46,7 @@ ksr_add_test(tst_plant_monitoring
   TIMEOUT 120)
 if(TARGET tst_plant_monitoring)
   add_dependencies(tst_plant_monitoring ksr-utility ksr-reader-sim)
+  # The package's timer service, whose commands the test plays, beside the test.
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/systemd/ksr-utility-verify.service
+                 ${CMAKE_BINARY_DIR}/ksr-utility-verify.service COPYONLY)
 endif()

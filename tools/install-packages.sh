@@ -41,7 +41,7 @@ for package in "${missing[@]}"; do
   # Without a running systemd (a container) the links are removed all the same.
   if [ -d /run/systemd/system ]; then
     systemctl disable --now "$service.service"
-  else
+  elif command -v systemctl >/dev/null; then
     systemctl disable "$service.service"
   fi
   if [ -e "/etc/init.d/$service" ]; then

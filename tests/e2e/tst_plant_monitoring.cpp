@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -151,6 +152,76 @@ private slots:
         QVERIFY(qAbs(ended - static_cast<double>(QDateTime::currentSecsSinceEpoch())) < 60);
         QCOMPARE(QDir(textfiles).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("ksr-utility.prom")});
+    }
+
+    // The timer's service as systemd runs it, its users and sandbox aside: with no ports it
+    // says so and touches none; with ports the metrics land whole in node_exporter's folder.
+    void timerServiceCommands_data() {
+        QTest::addColumn<QString>("ports");
+        QTest::addColumn<QList<int>>("exitCodes"); // ExecStartPre, ExecStart, ExecStartPost
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QStringList>("published");
+        QTest::newRow("no ports") << QString() << QList<int>{78}
+                                  << QStringLiteral("no reader ports set") << QStringList{};
+        QTest::newRow("a silent reader")
+            << QStringLiteral("COM1") << QList<int>{0, 1, 0}
+            << QStringLiteral("No Response from Barcode Reader on COM1")
+            << QStringList{QStringLiteral("ksr-utility.prom")};
+    }
+    void timerServiceCommands() {
+        QFETCH(QString, ports);
+        QFETCH(QList<int>, exitCodes);
+        QFETCH(QString, said);
+        QFETCH(QStringList, published);
+        QFile unit(builtProgram("ksr-utility-verify.service"));
+        QVERIFY(unit.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(unit.readAll());
+        const QString success =
+            text.section(QStringLiteral("SuccessExitStatus="), 1).section(u'\n', 0, 0);
+        QTemporaryDir root;
+        const QString state = root.filePath(QStringLiteral("state"));
+        const QString textfiles = root.filePath(QStringLiteral("node-exporter"));
+        QVERIFY(QDir().mkpath(state) && QDir().mkpath(textfiles));
+        Readers sims;
+        QVERIFY(sims.start(root.path(), {{QStringLiteral("--silent")}}));
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KSR_PORTS"), ports);
+        env.insert(QStringLiteral("KSR_OPTIONS"), sims.portOptions().join(u' '));
+        env.insert(QStringLiteral("STATE_DIRECTORY"), state);
+        env.insert(QStringLiteral("KSR_DEVICE_LIST"), QStringLiteral("/dev/null"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), state);
+        QList<int> exits;
+        QString err;
+        for (const QString& line : text.split(u'\n')) {
+            static const QRegularExpression exec(
+                QStringLiteral("^ExecStart(Pre|Post)?=[-+!]*(.*)$"));
+            const auto match = exec.match(line);
+            if (!match.hasMatch())
+                continue;
+            QString command = match.captured(2);
+            command.replace(QStringLiteral("$$"), QStringLiteral("$"))
+                .replace(QStringLiteral("/usr/bin/ksr-utility"), utilityProgram())
+                .replace(QStringLiteral("/var/lib/prometheus/node-exporter"), textfiles);
+            QProcess step;
+            step.setProcessEnvironment(env);
+            step.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
+            QVERIFY(step.waitForFinished(kRunMs));
+            err += QString::fromLocal8Bit(step.readAllStandardError());
+            exits << step.exitCode();
+            // systemd goes on only after success, or an exit status the unit counts as one.
+            if (step.exitCode() != 0 &&
+                !success.split(u' ').contains(QString::number(step.exitCode())))
+                break;
+        }
+        QVERIFY2(exits == exitCodes && err.contains(said), qPrintable(err));
+        QCOMPARE(QDir(textfiles).entryList(QDir::Files | QDir::Hidden), published);
+        if (!published.isEmpty()) {
+            QFile metrics(textfiles + QStringLiteral("/ksr-utility.prom"));
+            QVERIFY(metrics.open(QIODevice::ReadOnly));
+            QVERIFY(metrics.readAll().contains("\nksr_reader_up{port=\"COM1\",device=\""));
+        }
+        QCOMPARE(sims.sims[0]->received(), ports.isEmpty() ? QByteArray() : frames({"Z3"}));
     }
 
     // The metrics are one more output: one that cannot be written is said and makes the exit
