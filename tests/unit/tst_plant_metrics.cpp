@@ -201,7 +201,11 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("whole/ksr-utility.prom"));
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("whole"))));
         QString error;
-        QVERIFY2(writeMetricsFile(path, "old 1\n", &error), qPrintable(error));
+        // node_exporter reads it as another user, whatever umask the writer has.
+        const mode_t umask = ::umask(077);
+        const bool written = writeMetricsFile(path, "old 1\n", &error);
+        ::umask(umask);
+        QVERIFY2(written, qPrintable(error));
         QFile old(path);
         QVERIFY(old.open(QIODevice::ReadOnly));
         QVERIFY2(writeMetricsFile(path, "new 2\n", &error), qPrintable(error));
