@@ -98,6 +98,12 @@ SEEDS = {
         "cut_subnegotiation": b"\x00" + bytes([255, 250, 44, 1, 255, 253, 0]) + b"data",
         "address": b"\x00rfc2217://[::1]:4001?timeout=1.5",
     },
+    "settings_baseline": {
+        "report": b"".join(b"%X\r\n" % word for word in WORDS),
+        "lf": b"".join(b"%x\n" % word for word in WORDS),
+        "cut": b"".join(b"%X\r\n" % word for word in WORDS[:20]),
+        "not_hex": b"474A\r\n22G1\r\n",
+    },
     "reader_commands": {
         "verify": b"\x00" + esc("Z3"),
         "operations": b"\x01" + esc("Z3", "ST", "Z2", "DZ", "P6", "+5", "W2", "U8"),
