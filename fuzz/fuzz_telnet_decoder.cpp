@@ -3,11 +3,12 @@
 #include "fuzz_input.h"
 #include "link/port_address.h"
 #include "link/telnet_codec.h"
+#include "link/telnet_options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TelnetDecoder pieces;
     TelnetDecoder whole;
-    TelnetOptions options({telnet::kComPort, telnet::kBinary}, {telnet::kBinary});
+    TelnetOptions options({telnet::kComPortOption, telnet::kBinary}, {telnet::kBinary});
     options.start();
     QByteArray piecesData;
     QByteArray stream;
