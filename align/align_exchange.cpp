@@ -12,10 +12,12 @@ Exchange alignmentExitExchange() {
 }
 
 void AlignmentLine::start() {
+    exited_ = false;
     playExchange(link_, alignmentStartExchange());
 }
 
 void AlignmentLine::exit() {
+    exited_ = true;
     playExchange(link_, alignmentExitExchange());
 }
 
@@ -29,6 +31,9 @@ AlignCycle::TickResult AlignmentLine::tick() {
 }
 
 void AlignmentLine::OnComm() {
-    if (cycle_.receive(link_.readInput()))
+    const QByteArray input = link_.readInput();
+    if (exited_)
+        return;
+    if (cycle_.receive(input))
         link_.SendCommand(QStringLiteral("P6"));
 }

@@ -21,10 +21,13 @@ public:
     // One cycle tick: sends the request itself when it is time; what is left (a report to
     // process, a silence to show) is the caller's.
     AlignCycle::TickResult tick();
+    // Sends "+5" and "W2": the last frames the reader hears. What it sends after them is read
+    // and dropped, never answered, until the next start().
     void exit();
     void OnComm() override;
 
 private:
     ReaderLink& link_;
     AlignCycle& cycle_;
+    bool exited_ = false;
 };

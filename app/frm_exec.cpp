@@ -63,9 +63,10 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
     connect(actLine, &QAction::triggered, this, &frmExec::showLineWindow);
     // A vanished device closes the port at once; the operator sees it as "Offline".
     connect(&link_, &ReaderLink::lineLost, this, [this](const QString& reason) {
-        portProblem_ = {PortFailure::Lost, link_.ports().deviceFor(link_.currentPort()), reason};
+        portProblem_ = {PortFailure::Lost, link_.currentAddress().text(), reason};
         ShowStatus(false);
     });
+    connect(&probe_, &PortProbe::stateKnown, this, &frmExec::onPortAnswered);
     showAlignWindow = [this] { alignWindow().exec(); };
     closeAlignWindow = [this] {
         if (align_)
@@ -167,10 +168,10 @@ void frmExec::renumberPorts() {
 }
 
 QString frmExec::portToolTip(qint16 port) const {
-    const QString device = link_.ports().deviceFor(port);
+    const QString device = link_.ports().addressFor(ComPort{port}).text();
     if (!catalog_)
         return device;
-    const NumberedPort& numbered = catalog_->numbering().port(port);
+    const NumberedPort& numbered = catalog_->numbering().port(ComPort{port});
     QStringList lines{device};
     for (const auto& [what, text] :
          {std::pair{"", numbered.details.description}, std::pair{"Maker: ", numbered.details.maker},
@@ -178,9 +179,21 @@ QString frmExec::portToolTip(qint16 port) const {
         if (!text.isEmpty())
             lines << QLatin1String(what) + text;
     }
-    if (!numbered.found && numbered.origin == PortOrigin::Remembered)
+    if (!numbered.found && numbered.origin == PortOrigin::Remembered &&
+        !numbered.address.isNetwork())
         lines << QStringLiteral("(not plugged in)");
     return lines.join(u'\n');
+}
+
+qint16 frmExec::TestCOM(const qint16& Port) {
+    const PortState state = probeNow(link_.ports().addressFor(ComPort{Port}), link_.heldKey());
+    if (state.kind == PortState::Kind::Present)
+        return 0;
+    return state.listable() ? 1 : -1;
+}
+
+void frmExec::probePorts() {
+    probe_.start(link_.ports(), link_.heldKey());
 }
 
 void frmExec::Form_Load() {
@@ -190,54 +203,104 @@ void frmExec::Form_Load() {
         if (const QString problem = catalog_->takeStoreProblem(); !problem.isEmpty())
             QTextStream(stderr) << "ksr-utility: " << problem << Qt::endl;
     }
-    // Why COM1 did not probe well is kept: the load opens no other port.
-    PortError firstPortProblem;
-    const auto probe = [this, &firstPortProblem](qint16 n) {
-        PortError why;
-        const qint16 r = link_.TestCOM(n, &why);
-        if (n == PortMap::kFirstPort)
-            firstPortProblem = why;
-        return r;
-    };
-    showPortRows(listablePorts(probe), 0);
+    probePorts();
+    showPortRows(listablePorts(probe_.states()), {});
     Timer1->setInterval(ReaderLink::kTickIntervalMs);
     Timer1->start();
     QApplication::restoreOverrideCursor();
     state_.fillDefaultSettings();
-    for (int row = 0; row < cboComPorts->count(); ++row) {
-        if (portTable_[row] == PortMap::kFirstPort) {
-            // Selecting from the program raises no activation, so run the handler here.
-            cboComPorts->setCurrentIndex(row);
-            runExclusive([this] { cboComPorts_Click(); });
-            return;
-        }
+    const ComPort first{ComPort::kFirst};
+    if (portTable_[0] == first.number) {
+        // Selecting from the program raises no activation, so run the handler here.
+        cboComPorts->setCurrentIndex(0);
+        runExclusive([this] { cboComPorts_Click(); });
+        return;
     }
     // No port to open: say so rather than show the label's name, and keep the probe's reason
-    // for the operations that will need the port.
-    portProblem_ = firstPortProblem;
+    // for the operations that will need the port. A COM1 on the network is chosen when it
+    // answers.
+    const PortAddress address = link_.ports().addressFor(first);
+    const PortState state = probe_.state(first);
+    awaitingFirstPort_ = state.kind == PortState::Kind::Probing;
+    portProblem_ = state.error(address);
     ShowStatus(false);
-    if (cboComPorts->count() == 0)
-        lblCOMM->setToolTip(noUsablePortAdvice(catalog_ ? int(catalog_->found().size()) : 0));
+    QStringList tip;
+    if (!address.isEmpty())
+        tip << describePortError(first, portProblem_);
+    else if (cboComPorts->count() == 0)
+        tip << noUsablePortAdvice(catalog_ ? int(catalog_->found().size()) : 0);
+    lblCOMM->setToolTip(tip.join(u'\n'));
 }
 
-void frmExec::showPortRows(const QList<qint16>& ports, qint16 selected) {
-    cboComPorts->clear();
+void frmExec::onPortAnswered(ComPort port, const PortState& state) {
+    lastAnswers_.insert(port, state);
+    const ComPort selected = selectedPort();
+    QMap<ComPort, PortState> states = probe_.states();
+    for (auto it = lastAnswers_.constBegin(); it != lastAnswers_.constEnd(); ++it) {
+        if (states.value(it.key()).kind == PortState::Kind::Probing)
+            states.insert(it.key(), *it);
+    }
+    showPortRows(listablePorts(states, selected), selected);
+    if (port.number != ComPort::kFirst || !awaitingFirstPort_)
+        return;
+    awaitingFirstPort_ = false;
+    const PortAddress address = link_.ports().addressFor(port);
+    if (!state.listable() || selected.isValid() || busy_) {
+        portProblem_ = state.error(address);
+        if (!selected.isValid())
+            lblCOMM->setToolTip(describePortError(port, portProblem_));
+        return;
+    }
+    lblCOMM->setToolTip({});
+    cboComPorts->setCurrentIndex(0);
+    runExclusive([this] { cboComPorts_Click(); });
+}
+
+ComPort frmExec::selectedPort() const {
+    const int row = cboComPorts->currentIndex();
+    return row >= 0 ? ComPort{portTable_[static_cast<std::size_t>(row)]} : ComPort{};
+}
+
+void frmExec::showPortRows(const QList<ComPort>& ports, ComPort selected) {
+    // Rows change only where they must: the list may be dropped down while an answer comes.
+    QList<ComPort> shown;
+    for (int row = 0; row < cboComPorts->count(); ++row)
+        shown << ComPort{portTable_[static_cast<std::size_t>(row)]};
+    if (shown != ports) {
+        const QSignalBlocker quiet(cboComPorts);
+        for (int row = cboComPorts->count() - 1; row >= 0; --row) {
+            if (!ports.contains(shown[row]))
+                cboComPorts->removeItem(row);
+        }
+        for (int row = 0; row < ports.size(); ++row) {
+            const ComPort port = ports[row];
+            if (row < cboComPorts->count() && cboComPorts->itemText(row) == port.label())
+                continue;
+            cboComPorts->insertItem(row, port.label());
+        }
+    }
     portTable_.fill(0);
-    for (const qint16 n : ports) {
-        cboComPorts->addItem(QStringLiteral("COM%1").arg(n));
-        cboComPorts->setItemData(cboComPorts->count() - 1, portToolTip(n), Qt::ToolTipRole);
-        portTable_[cboComPorts->count() - 1] = n;
+    for (int row = 0; row < ports.size(); ++row) {
+        portTable_[static_cast<std::size_t>(row)] = static_cast<qint16>(ports[row].number);
+        cboComPorts->setItemData(row, portToolTip(static_cast<qint16>(ports[row].number)),
+                                 Qt::ToolTipRole);
     }
     cboComPorts->setCurrentIndex(int(ports.indexOf(selected))); // -1: no row
 }
 
 void frmExec::cboComPorts_DropDown() {
     // The chosen port keeps its row even while its device is gone, so choosing it again
-    // reopens it once the device is back; it is not probed, its line stays untouched.
-    const int row = cboComPorts->currentIndex();
-    const qint16 kept = row >= 0 ? portTable_[row] : 0;
+    // reopens it once the device is back; it is not probed, its line stays untouched. A
+    // network port keeps its last answer until the new one comes.
+    const ComPort kept = selectedPort();
     renumberPorts();
-    showPortRows(listablePorts([this](qint16 n) { return TestCOM(n); }, kept), kept);
+    probePorts();
+    QMap<ComPort, PortState> states = probe_.states();
+    for (auto it = lastAnswers_.constBegin(); it != lastAnswers_.constEnd(); ++it) {
+        if (states.value(it.key()).kind == PortState::Kind::Probing)
+            states.insert(it.key(), *it);
+    }
+    showPortRows(listablePorts(states, kept), kept);
     if (cboComPorts->count() > 0)
         lblCOMM->setToolTip({});
 }
@@ -246,16 +309,9 @@ void frmExec::cmdPorts_Click() {
     if (!catalog_)
         return;
     renumberPorts();
-    const QString openDevice =
-        link_.isOpen() ? link_.ports().deviceFor(link_.currentPort()) : QString();
-    PortsDialog dialog(
-        *catalog_,
-        [&openDevice](const QString& device) {
-            if (!openDevice.isEmpty() && canonicalDevice(device) == canonicalDevice(openDevice))
-                return QStringLiteral("in use here");
-            return portStateWord(probeDevice(device));
-        },
-        this);
+    probePorts();
+    const PortAddress openAddress = link_.isOpen() ? link_.currentAddress() : PortAddress();
+    PortsDialog dialog(*catalog_, probe_, link_.heldKey(), this);
     if (dialog.exec() != QDialog::Accepted || dialog.changes().isEmpty())
         return;
     QString error;
@@ -263,18 +319,17 @@ void frmExec::cmdPorts_Click() {
         prompter_.warn(QStringLiteral("The port numbers were not stored: %1.").arg(error));
     link_.setPorts(catalog_->portMap());
     // The open port stays open unless its own number now stands for another device.
-    const qint16 current = link_.currentPort();
-    if (link_.isOpen() &&
-        canonicalDevice(link_.ports().deviceFor(current)) != canonicalDevice(openDevice)) {
+    if (link_.isOpen() && link_.currentAddress().key() != openAddress.key()) {
         CloseCOM();
-        portProblem_ = {PortFailure::Missing, link_.ports().deviceFor(current), {}};
+        portProblem_ = {PortFailure::Missing, link_.currentAddress().text(), {}};
         ShowStatus(false);
     }
     // A number that stands for nothing now has no row, not even the chosen one.
-    const int row = cboComPorts->currentIndex();
-    const qint16 kept =
-        row >= 0 && !link_.ports().deviceFor(portTable_[row]).isEmpty() ? portTable_[row] : 0;
-    showPortRows(listablePorts([this](qint16 n) { return TestCOM(n); }, kept), kept);
+    const ComPort selected = selectedPort();
+    const ComPort kept =
+        selected.isValid() && !link_.ports().addressFor(selected).isEmpty() ? selected : ComPort{};
+    probePorts();
+    showPortRows(listablePorts(probe_.states(), kept), kept);
 }
 
 void frmExec::Timer1_Timer() {
@@ -301,14 +356,14 @@ bool frmExec::OpenCOM(const qint16& Port) {
 void frmExec::reportOpenFailure(qint16 port) {
     // Told once; the verification that would follow is skipped, so no second message.
     portProblem_ = link_.lastOpenError();
-    prompter_.warn(describePortError(port, portProblem_));
+    prompter_.warn(describePortError(ComPort{port}, portProblem_));
     ShowStatus(false);
 }
 
 bool frmExec::portReady() {
     if (link_.isOpen())
         return true;
-    prompter_.warn(describePortNotOpen(link_.currentPort(), portProblem_));
+    prompter_.warn(describePortNotOpen(link_.currentComPort(), portProblem_));
     return false;
 }
 
@@ -425,7 +480,7 @@ void frmExec::cmdSave_Click() {
         return;
     QString text = QStringLiteral("The settings were not saved as the power-on defaults.");
     if (!link_.isOpen())
-        text += QChar(u'\r') + describePortNotOpen(link_.currentPort(), portProblem_);
+        text += QChar(u'\r') + describePortNotOpen(link_.currentComPort(), portProblem_);
     prompter_.warn(text);
 }
 

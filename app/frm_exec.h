@@ -3,6 +3,7 @@
 #include "app/line_window.h"
 #include "app/port_list_box.h"
 #include "link/reader_link.h"
+#include "ports/port_probe.h"
 #include "reader_ops/operation_context.h"
 #include "reader_ops/reader_state.h"
 #include "reader_ops/verification.h"
@@ -43,7 +44,11 @@ public:
     // select COM1 (which verifies the reader there). Runs before the window is first shown.
     void Form_Load();
 
-    qint16 TestCOM(const qint16& Port) { return link_.TestCOM(Port); }
+    // 0 the port is there and free, 1 it is held (here or elsewhere), -1 anything else. A
+    // network port answers -1 until the probe under way has reached it: nothing waits here.
+    qint16 TestCOM(const qint16& Port);
+    // The probe the port list and the Ports dialog show.
+    const PortProbe& portProbe() const { return probe_; }
     bool OpenCOM(const qint16& Port);
     void CloseCOM() { link_.CloseCOM(); }
     VerificationOutcome GetXSW();
@@ -106,7 +111,14 @@ private:
     void buildControls();
     // Rebuilds the rows and the port table from `ports` (ascending) and selects the row of
     // `selected`, or none. Chooses nothing: no port is closed, opened or verified.
-    void showPortRows(const QList<qint16>& ports, qint16 selected);
+    void showPortRows(const QList<ComPort>& ports, ComPort selected);
+    // Probes every port again: the local ones now, the network ones as they answer.
+    void probePorts();
+    // A network port's answer: its row comes or goes, and COM1 is chosen if the start waits
+    // for it.
+    void onPortAnswered(ComPort port, const PortState& state);
+    // The row of the chosen port, or none.
+    ComPort selectedPort() const;
     // Looks for the devices again and numbers them (with a catalog).
     void renumberPorts();
     // What a port's row tells when pointed at: device, description, maker, serial number.
@@ -133,6 +145,11 @@ private:
     std::array<qint16, 21> portTable_{};
     // Why the current port is not open: its failed opening, its loss, or the start-up probe.
     PortError portProblem_;
+    PortProbe probe_;
+    // The last answer of each network port, shown while it is probed again.
+    QMap<ComPort, PortState> lastAnswers_;
+    // The start found no COM1 yet: it is chosen when its network probe answers.
+    bool awaitingFirstPort_ = false;
     bool busy_ = false;
     bool closePending_ = false;
     frmSymbols* symbols_ = nullptr;

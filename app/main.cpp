@@ -3,7 +3,7 @@
 #include "cli/command_line.h"
 #include "cli/run_command.h"
 #include "link/line_trace.h"
-#include "link/port_catalog.h"
+#include "ports/port_catalog.h"
 #include "ui/message_box_prompter.h"
 #ifdef KSR_SIMULATOR
 #include "simulator/pty_reader.h"
@@ -37,7 +37,7 @@ std::unique_ptr<QObject> startSimulatedReader(CommandLine& options, int* exitCod
         *exitCode = 1;
         return nullptr;
     }
-    options.ports.map(1, reader->devicePath());
+    options.ports.map(ComPort{ComPort::kFirst}, PortAddress::devicePath(reader->devicePath()));
     // Something to identify: each read presents the next of these.
     reader->model().configuration().setPresentedBarcodes(
         {{1, "KSR6500"}, {6, "4006381333931"}, {4, "Test-128"}, {0, "93-SAMPLE"}});

@@ -1,16 +1,19 @@
 #include "app/ports_dialog.h"
 
+#include "ports/port_rows.h"
+#include "ui/required_child.h"
+
 #include <QHeaderView>
 
-PortsDialog::PortsDialog(const PortCatalog& catalog, std::function<QString(const QString&)> stateOf,
+PortsDialog::PortsDialog(const PortCatalog& catalog, const PortProbe& probe, QString heldKey,
                          QWidget* parent)
-    : QDialog(parent), catalog_(catalog), stateOf_(std::move(stateOf)) {
+    : QDialog(parent), catalog_(catalog), probe_(probe), heldKey_(std::move(heldKey)) {
     buildControls();
-    for (int n = 1; n <= PortNumbering::kPorts; ++n) {
-        const NumberedPort& port = catalog_.numbering().port(n);
-        fillRow(n, port.device, originName(port.origin));
-    }
+    for (const PortRow& row : portRows(catalog_, probe_.states()))
+        fillRow(row.port, row.address, row.given);
     tblPorts->selectRow(0);
+    connect(&probe_, &PortProbe::stateKnown, this, &PortsDialog::showState);
+    connect(&changedProbe_, &PortProbe::stateKnown, this, &PortsDialog::showState);
 }
 
 const WindowLayout& PortsDialog::layout() {
@@ -39,7 +42,7 @@ void PortsDialog::buildControls() {
     applyWindowLayout(*this, layout());
     ::buildControls(*this, layout());
     const auto control = [this]<typename T>(T*& member, const char* name) {
-        member = findChild<T*>(QLatin1String(name));
+        member = requireChild<T>(*this, name);
     };
     control(lblProblem, "lblProblem");
     control(tblPorts, "tblPorts");
@@ -53,11 +56,10 @@ void PortsDialog::buildControls() {
     // The file that cannot be used is said here too; nothing the dialog does overwrites it.
     lblProblem->setText(catalog_.storeProblem());
     lblProblem->setToolTip(catalog_.storeProblem());
-    tblPorts->setRowCount(PortNumbering::kPorts);
+    tblPorts->setRowCount(ComPort::kCount);
     tblPorts->setColumnCount(5);
-    tblPorts->setHorizontalHeaderLabels({QStringLiteral("Port"), QStringLiteral("Device"),
-                                         QStringLiteral("Description"), QStringLiteral("State"),
-                                         QStringLiteral("Given")});
+    tblPorts->setHorizontalHeaderLabels(
+        {tr("Port"), tr("Device"), tr("Description"), tr("State"), tr("Given")});
     tblPorts->verticalHeader()->hide();
     tblPorts->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     tblPorts->verticalHeader()->setDefaultSectionSize(tblPorts->fontMetrics().height() + 6);
@@ -74,12 +76,12 @@ void PortsDialog::buildControls() {
     header->setSectionResizeMode(DescriptionColumn, QHeaderView::Stretch);
     tblPorts->setColumnWidth(DeviceColumn, tblPorts->width() / 3);
 
-    // The adapters found, or any device path typed in.
+    // The adapters found, or any device path or network address typed in.
     cboDevice->setEditable(true);
-    for (const FoundDevice& device : catalog_.found())
+    for (const FoundDevice& device : catalog_.found()) {
         cboDevice->addItem(device.path, device.path);
-    for (int k = 0; k < catalog_.found().size(); ++k)
-        cboDevice->setItemData(k, deviceDescription(catalog_.found()[k]), Qt::ToolTipRole);
+        cboDevice->setItemData(cboDevice->count() - 1, deviceDescription(device), Qt::ToolTipRole);
+    }
     lblDevice->setBuddy(cboDevice);
     cmdOK->setDefault(true);
 
@@ -89,41 +91,76 @@ void PortsDialog::buildControls() {
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void PortsDialog::fillRow(int port, const QString& device, const QString& given) {
-    FoundDevice details;
-    for (const FoundDevice& found : catalog_.found()) {
-        if (!device.isEmpty() &&
-            (device == found.path || device == found.byId || device == found.byPath))
-            details = found;
-    }
-    const QString state = device.isEmpty() ? QString() : stateOf_(device);
-    const QStringList cells{QStringLiteral("COM%1").arg(port), device, deviceDescription(details),
-                            state, given};
+void PortsDialog::fillRow(ComPort port, const PortAddress& address, const QString& given) {
+    const QStringList cells{port.label(), address.text(),
+                            deviceDescription(detailsOf(catalog_.found(), address)), QString(),
+                            given};
     for (int column = 0; column < cells.size(); ++column) {
         auto* item = new QTableWidgetItem(cells[column]);
         item->setToolTip(cells[column]);
-        tblPorts->setItem(port - 1, column, item);
+        tblPorts->setItem(port.number - 1, column, item);
     }
+    showState(port);
+}
+
+void PortsDialog::showState(ComPort port) {
+    const auto changed = changed_.constFind(port);
+    QString state;
+    if (changed == changed_.constEnd())
+        state = probe_.state(port).word();
+    else if (!changed->isEmpty())
+        state = changedProbe_.state(port).word();
+    QTableWidgetItem* item = tblPorts->item(port.number - 1, StateColumn);
+    if (!item)
+        return;
+    item->setText(state);
+    item->setToolTip(state);
+}
+
+void PortsDialog::probeChanges() {
+    PortMap map = PortMap::explicitOnly();
+    for (auto it = changed_.constBegin(); it != changed_.constEnd(); ++it)
+        map.map(it.key(), *it);
+    changedProbe_.start(map, heldKey_);
+    for (auto it = changed_.constBegin(); it != changed_.constEnd(); ++it)
+        showState(it.key());
 }
 
 void PortsDialog::cmdAssign_Click() {
     const int row = tblPorts->currentRow();
-    const QString device = cboDevice->currentText().trimmed();
-    if (row < 0 || device.isEmpty())
+    const QString typed = cboDevice->currentText().trimmed();
+    if (row < 0 || typed.isEmpty())
         return;
-    // One number per device: where it stood before is free now.
-    for (int other = 0; other < PortNumbering::kPorts; ++other) {
-        if (other != row && tblPorts->item(other, DeviceColumn)->text() == device)
-            fillRow(other + 1, {}, {});
+    // What is typed is read here, once; one that is no address is said and not taken.
+    QString error;
+    const auto address = PortAddress::parse(typed, &error);
+    if (!address) {
+        lblProblem->setText(error);
+        lblProblem->setToolTip(error);
+        return;
     }
-    changes_.append(PortCatalog::Change{row + 1, device});
-    fillRow(row + 1, device, QStringLiteral("remembered"));
+    lblProblem->setText(catalog_.storeProblem());
+    lblProblem->setToolTip(catalog_.storeProblem());
+    // One number per device: where it stood before is free now.
+    for (int other = 0; other < ComPort::kCount; ++other) {
+        if (other != row && tblPorts->item(other, DeviceColumn)->text() == address->text()) {
+            changed_.insert(ComPort{other + 1}, {});
+            fillRow(ComPort{other + 1}, {}, {});
+        }
+    }
+    const ComPort port{row + 1};
+    changes_.append(PortCatalog::Change{port, *address});
+    changed_.insert(port, *address);
+    fillRow(port, *address, tr("remembered"));
+    probeChanges();
 }
 
 void PortsDialog::cmdFree_Click() {
     const int row = tblPorts->currentRow();
     if (row < 0)
         return;
-    changes_.append(PortCatalog::Change{row + 1, QString()});
-    fillRow(row + 1, {}, {});
+    const ComPort port{row + 1};
+    changes_.append(PortCatalog::Change{port, {}});
+    changed_.insert(port, {});
+    fillRow(port, {}, {});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "link/port_catalog.h"
+#include "ports/port_catalog.h"
+#include "ports/port_probe.h"
 #include "ui/layout.h"
 
 #include <QComboBox>
@@ -9,16 +10,16 @@
 #include <QMap>
 #include <QPushButton>
 #include <QTableWidget>
-#include <functional>
 
 // "Ports": COM1 to COM16 with device, description, state and how each number was given. The
-// operator gives the selected number a present adapter or any device path, or frees it; OK
-// keeps the changes for the owner to store (changes()), Cancel forgets them.
+// operator gives the selected number a present adapter, any device path or a network address,
+// or frees it; OK keeps the changes for the owner to store (changes()), Cancel forgets them.
 class PortsDialog : public QDialog {
     Q_OBJECT
 public:
-    // `stateOf` says in a word or two how a device is now ("present", "in use", ...).
-    PortsDialog(const PortCatalog& catalog, std::function<QString(const QString&)> stateOf,
+    // The states are `probe`'s, the same every view shows; a network port's row changes when
+    // its answer comes. `heldKey` is the line this program holds (in use here).
+    PortsDialog(const PortCatalog& catalog, const PortProbe& probe, QString heldKey,
                 QWidget* parent = nullptr);
 
     static const WindowLayout& layout();
@@ -29,6 +30,22 @@ public:
     // What the operator changed, in order.
     const QList<PortCatalog::Change>& changes() const { return changes_; }
 
+private:
+    void buildControls();
+    void cmdAssign_Click();
+    void cmdFree_Click();
+    void fillRow(ComPort port, const PortAddress& address, const QString& given);
+    // The state column of `port`: from the probe of the numbers changed here, else the window's.
+    void showState(ComPort port);
+    void probeChanges();
+
+    const PortCatalog& catalog_;
+    const PortProbe& probe_;
+    QString heldKey_;
+    QList<PortCatalog::Change> changes_;
+    QMap<ComPort, PortAddress> changed_;
+    PortProbe changedProbe_;
+
     QLabel* lblProblem;
     QTableWidget* tblPorts;
     QLabel* lblDevice;
@@ -37,15 +54,4 @@ public:
     QPushButton* cmdFree;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
-
-    void cmdAssign_Click();
-    void cmdFree_Click();
-
-private:
-    void buildControls();
-    void fillRow(int port, const QString& device, const QString& given);
-
-    const PortCatalog& catalog_;
-    std::function<QString(const QString&)> stateOf_;
-    QList<PortCatalog::Change> changes_;
 };

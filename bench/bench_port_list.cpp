@@ -2,8 +2,8 @@
 // probes COM1..COM16 again.
 
 #include "bench_support.h"
-#include "link/port_catalog.h"
 #include "main_window_rig.h"
+#include "ports/port_catalog.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -22,19 +22,20 @@ struct Figures {
 Figures measure(MainWindowRig& rig, const std::function<QString(int)>& device, int runs,
                 int expectedRows, bool* ok) {
     PortMap ports = portsFor({{1, rig.com1->devicePath()}});
-    for (int n = 2; n <= PortMap::kLastPort; ++n)
-        ports.map(n, device(n));
+    for (int n = 2; n <= ComPort::kCount; ++n)
+        ports.map(ComPort{n}, addressOf(device(n)));
     frmExec& w = rig.make(ports);
     w.Form_Load();
     w.show();
     *ok = QTest::qWaitForWindowExposed(&w) && w.link().isOpen();
     Figures f;
-    const auto probe = [&w](qint16 n) { return w.TestCOM(n); };
     for (int k = 0; k < runs && *ok; ++k) {
         runEventLoopFor(20);
         const qint64 cpu0 = processCpuNs();
         const qint64 t0 = monotonicNs();
-        const QList<qint16> listed = listablePorts(probe, 1);
+        PortProbe probe;
+        probe.start(w.link().ports(), w.link().heldKey());
+        const QList<ComPort> listed = listablePorts(probe.states(), ComPort{1});
         const qint64 t1 = monotonicNs();
         f.probeCpu << ms(processCpuNs() - cpu0);
         w.cboComPorts->showPopup();
@@ -79,7 +80,7 @@ int main(int argc, char* argv[]) {
 
     MainWindowRig rig;
     std::vector<std::unique_ptr<PtyReader>> readers;
-    for (int n = 2; n <= PortMap::kLastPort; ++n)
+    for (int n = 2; n <= ComPort::kCount; ++n)
         readers.push_back(startSimulatedReader());
     bool ok = false;
     const Figures ptys = measure(
@@ -110,7 +111,7 @@ int main(int argc, char* argv[]) {
                               QStringLiteral("reader"),
                               QStringLiteral("KSR"),
                               {}}};
-    for (int n = 2; n <= PortMap::kLastPort; ++n)
+    for (int n = 2; n <= ComPort::kCount; ++n)
         found.append({readers[n - 2]->devicePath(),
                       QStringLiteral("/dev/serial/by-id/usb-%1").arg(n),
                       {},

@@ -26,18 +26,18 @@ struct Readers {
     std::vector<std::unique_ptr<PtyReader>> com; // com[0] is COM1
 
     Readers() {
-        for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n)
+        for (int n = ComPort::kFirst; n <= ComPort::kCount; ++n)
             com.push_back(startSimulatedReader());
     }
     PortMap ports() const {
         PortMap map = PortMap::explicitOnly();
-        for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n)
-            map.map(n, com[n - 1]->devicePath());
+        for (int n = ComPort::kFirst; n <= ComPort::kCount; ++n)
+            map.map(ComPort{n}, addressOf(com[n - 1]->devicePath()));
         return map;
     }
     QStringList portArguments(int from) const {
         QStringList words;
-        for (int n = from; n <= PortMap::kLastPort; ++n)
+        for (int n = from; n <= ComPort::kCount; ++n)
             words << QStringLiteral("--port")
                   << QStringLiteral("COM%1=%2").arg(n).arg(com[n - 1]->devicePath());
         return words;
@@ -84,10 +84,9 @@ int childStartup(int argc, char* argv[], qint64 spawnNs) {
                     w.cboComPorts->count() == 16;
 
     // The probe loop alone, with the same 16 ptys (COM1 now busy, as held by the window).
-    ReaderLink probeLink(readers.ports());
     const qint64 tProbe0 = monotonicNs();
-    for (qint16 n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n)
-        probeLink.TestCOM(n);
+    PortProbe probe;
+    probe.start(readers.ports(), w.link().heldKey());
     const qint64 tProbe1 = monotonicNs();
 
     print(QStringLiteral("ok=%1 main=%2 qapp=%3 ctor=%4 load=%5 verify=%6 tail=%7 show=%8 "
@@ -265,7 +264,7 @@ int parentMain(int argc, char* argv[]) {
         {QStringLiteral("verify"), QStringLiteral("  of it Z3 -> status set     ")},
         {QStringLiteral("tail"), QStringLiteral("  of it status -> return     ")},
         {QStringLiteral("show"), QStringLiteral("show() -> exposed            ")},
-        {QStringLiteral("probe16"), QStringLiteral("16 TestCOM probes (warm)     ")}};
+        {QStringLiteral("probe16"), QStringLiteral("probe of COM1..COM16 (warm)  ")}};
     for (const QString& key : keys)
         print(QStringLiteral("     ") + labels[key] + describe(summarize(child[key]), {}, 2) +
               QStringLiteral(" ms"));

@@ -52,7 +52,7 @@ AlignSession::AlignSession(const PortTarget& target, int reports, bool sideLook,
     : QObject(parent), line_(target, trace, std::move(transports)), player_(line_.link(), nullptr),
       reports_(reports), timeoutMs_(qRound64(timeoutSeconds * 1000)), sideLook_(sideLook) {
     result_.port = target.label;
-    result_.device = target.device;
+    result_.device = target.address.text();
 
     cycleTimer_.setTimerType(Qt::PreciseTimer);
     cycleTimer_.setInterval(kAlignCycleIntervalMs);

@@ -177,15 +177,9 @@ std::optional<SubCommand> commandNamed(const QString& name) {
     return std::nullopt;
 }
 
-// COMn (1 to 16, any case), a device path, or "all".
-bool isPortArgument(const QString& text) {
-    static const QRegularExpression com(QStringLiteral("^COM([0-9]{1,2})\\z"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    if (const auto match = com.match(text); match.hasMatch()) {
-        const int n = match.captured(1).toInt();
-        return n >= PortMap::kFirstPort && n <= PortMap::kLastPort;
-    }
-    return text == QStringLiteral("all") || text.contains(u'/');
+// COMn (1 to 16, any case), a device path, or "all": what a misplaced PORT looks like.
+bool looksLikePort(const QString& text) {
+    return ComPort::parse(text) || text == QStringLiteral("all") || text.contains(u'/');
 }
 
 QString normalisedName(const QString& text) {
@@ -318,20 +312,21 @@ ApplyOption symbologies(QList<int> CommandLine::*field, QList<int> CommandLine::
 
 // Each COMn mapped once; the simulated reader is COM1.
 std::optional<QString> mapPorts(const GivenOption& given, CommandLine* options) {
-    QSet<int> mapped;
+    QSet<int> mapped; // COM numbers
     for (const QString& value : given.values) {
         QString error;
         const auto assignment = PortMap::parseAssignment(value, &error);
         if (!assignment)
             return QStringLiteral("--port: %1").arg(error);
-        if (mapped.contains(assignment->port))
-            return QStringLiteral("--port: COM%1 is mapped twice").arg(assignment->port);
-        if (given.parser.isSet(QStringLiteral("simulate")) && assignment->port == 1)
+        if (mapped.contains(assignment->port.number))
+            return QStringLiteral("--port: %1 is mapped twice").arg(value.section(u'=', 0, 0));
+        if (given.parser.isSet(QStringLiteral("simulate")) &&
+            assignment->port == ComPort{ComPort::kFirst})
             return QStringLiteral("--simulate makes COM1 the simulated reader; it cannot also be "
-                                  "--port COM1=%1")
-                .arg(assignment->device);
-        mapped.insert(assignment->port);
-        options->ports.map(assignment->port, assignment->device);
+                                  "--port %1")
+                .arg(value);
+        mapped.insert(assignment->port.number);
+        options->ports.map(assignment->port, assignment->address);
     }
     return std::nullopt;
 }
@@ -341,7 +336,9 @@ std::optional<QString> onePortReport(const GivenOption& given, CommandLine* opti
         return error;
     if (given.parser.isSet(QStringLiteral("report-dir")))
         return QStringLiteral("--report and --report-dir do not go together");
-    if (options->portArguments.size() > 1 || options->portArguments.contains(QStringLiteral("all")))
+    if (options->portArguments.size() > 1 ||
+        (!options->portArguments.isEmpty() &&
+         options->portArguments.constFirst().kind == PortArgument::Kind::All))
         return QStringLiteral("--report is for one port; use --report-dir");
     return std::nullopt;
 }
@@ -467,7 +464,7 @@ std::optional<QString> readCommand(const QCommandLineParser& parser, const QList
         const QString& first = positional->constFirst();
         const auto command = commandNamed(first);
         if (!command) {
-            return isPortArgument(first)
+            return looksLikePort(first)
                        ? QStringLiteral("\"%1\" comes after a command such as verify").arg(first)
                        : QStringLiteral("unknown command \"%1\"").arg(first);
         }
@@ -485,9 +482,8 @@ std::optional<QString> readCommand(const QCommandLineParser& parser, const QList
     return std::nullopt;
 }
 
-// COMn (upper case), device paths or "all", each once, as many as the command takes.
-// "assign COMn DEVICE" or "free COMn" after ports; empty when it is one of them.
-QString portsEditError(QStringList& words) {
+// "assign COMn DEVICE" or "free COMn" after ports.
+std::optional<QString> readPortsEdit(const QStringList& words, CommandLine* options) {
     const QString verb = words.value(0);
     const int count = verb == QStringLiteral("assign") ? 3 : verb == QStringLiteral("free") ? 2 : 0;
     if (count == 0)
@@ -495,34 +491,52 @@ QString portsEditError(QStringList& words) {
     if (words.size() != count)
         return QStringLiteral("expected ports %1")
             .arg(count == 3 ? QStringLiteral("assign COMn DEVICE") : QStringLiteral("free COMn"));
-    words[1] = words[1].toUpper();
-    if (!isPortArgument(words[1]) || !words[1].startsWith(QStringLiteral("COM")))
+    const auto port = ComPort::parse(words[1]);
+    if (!port)
         return QStringLiteral("unknown port \"%1\": give COM1 to COM16").arg(words[1]);
-    return {};
+    PortsEdit edit{*port, {}};
+    if (count == 3) {
+        QString error;
+        const auto address = PortAddress::parse(words[2], &error);
+        if (!address)
+            return error;
+        edit.address = *address;
+    }
+    options->portsEdit = edit;
+    return std::nullopt;
 }
 
-std::optional<QString> readPortArguments(QStringList positional, CommandLine* options) {
-    const SubCommand command = options->command;
-    if (command == SubCommand::ListPorts && !positional.isEmpty()) {
-        if (const QString error = portsEditError(positional); !error.isEmpty())
-            return error;
-        options->portsEdit = positional;
-        positional.clear();
+// One PORT as given; nothing and the reason when it is none.
+std::optional<PortArgument> readPortArgument(const QString& text, QString* error) {
+    if (text == QStringLiteral("all"))
+        return PortArgument{PortArgument::Kind::All, {}, {}, text};
+    if (const auto com = ComPort::parse(text))
+        return PortArgument{PortArgument::Kind::Com, *com, {}, text};
+    if (!isNetworkAddress(text) && !text.contains(u'/')) {
+        *error = QStringLiteral("unknown port \"%1\": give COM1 to COM16, a device path or all")
+                     .arg(text);
+        return std::nullopt;
     }
-    for (const QString& argument : positional) {
-        if (command == SubCommand::Window || command == SubCommand::ListPorts)
-            return QStringLiteral("unexpected argument \"%1\"").arg(argument);
-        if (const QString wrong = portAddressError(argument); !wrong.isEmpty())
-            return wrong;
-        if (!isPortArgument(argument))
-            return QStringLiteral("unknown port \"%1\": give COM1 to COM16, a device path or all")
-                .arg(argument);
-        const QString key = argument.startsWith(QStringLiteral("com"), Qt::CaseInsensitive)
-                                ? argument.toUpper()
-                                : argument;
-        if (options->portArguments.contains(key))
-            return QStringLiteral("%1 is given twice").arg(argument);
-        options->portArguments << key;
+    const auto address = PortAddress::parse(text, error);
+    if (!address)
+        return std::nullopt;
+    return PortArgument{PortArgument::Kind::Address, {}, *address, text};
+}
+
+std::optional<QString> readPortArguments(const QStringList& positional, CommandLine* options) {
+    const SubCommand command = options->command;
+    if (command == SubCommand::ListPorts && !positional.isEmpty())
+        return readPortsEdit(positional, options);
+    for (const QString& text : positional) {
+        if (command == SubCommand::Window)
+            return QStringLiteral("unexpected argument \"%1\"").arg(text);
+        QString error;
+        const auto argument = readPortArgument(text, &error);
+        if (!argument)
+            return error;
+        if (options->portArguments.contains(*argument))
+            return QStringLiteral("%1 is given twice").arg(text);
+        options->portArguments << *argument;
     }
     const bool onePort = command == SubCommand::Identify || command == SubCommand::Symbologies ||
                          command == SubCommand::Align;
@@ -530,7 +544,7 @@ std::optional<QString> readPortArguments(QStringList positional, CommandLine* op
     if (needsPorts && options->portArguments.isEmpty())
         return QStringLiteral("%1 needs a PORT").arg(subCommandName(command));
     if (onePort && (options->portArguments.size() > 1 ||
-                    options->portArguments.constFirst() == QStringLiteral("all")))
+                    options->portArguments.constFirst().kind == PortArgument::Kind::All))
         return QStringLiteral("%1 takes one PORT").arg(subCommandName(command));
     return std::nullopt;
 }

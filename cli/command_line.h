@@ -11,10 +11,29 @@
 // What the program is asked to do: the window, or one command that runs without a display.
 enum class SubCommand { Window, Verify, Defaults, Save, Identify, Symbologies, Align, ListPorts };
 
+// One PORT argument, read once: "all", COMn, or a device path or network address.
+struct PortArgument {
+    enum class Kind { All, Com, Address };
+    Kind kind = Kind::Address;
+    ComPort com;         // Kind::Com
+    PortAddress address; // Kind::Address
+    QString typed;       // as given, for messages
+
+    friend bool operator==(const PortArgument& a, const PortArgument& b) {
+        return a.kind == b.kind && a.com == b.com && a.address == b.address;
+    }
+};
+
+// ports assign COMn DEVICE, or ports free COMn (the address empty).
+struct PortsEdit {
+    ComPort port;
+    PortAddress address;
+};
+
 struct CommandLine {
     SubCommand command = SubCommand::Window;
     PortMap ports = PortMap::platformDefault();
-    QStringList portArguments; // COMn, device paths or "all", as given
+    QList<PortArgument> portArguments; // in the order given, each once
     // The window: where its report goes (never empty). Commands: --report, empty for none.
     QString reportPath;
     QString reportDir; // commands: one report per port in this folder
@@ -33,8 +52,8 @@ struct CommandLine {
     QList<int> disable;
     int reports = 0;           // align: stop after this many; 0 until interrupted
     double timeoutSeconds = 3; // align: no report for this long ends the command
-    // ports: {"assign", COMn, DEVICE} or {"free", COMn}; empty to list them.
-    QStringList portsEdit;
+    // ports assign or free; none to list them.
+    std::optional<PortsEdit> portsEdit;
 };
 
 // The outcome of reading the arguments: either options to run with, or text to print and an

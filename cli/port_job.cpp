@@ -40,7 +40,7 @@ PortJob::PortJob(const PortTarget& target, Settings settings, LineTrace* trace, 
     result_.expectation =
         settings_.expectedWords ? settings_.expectPath : QStringLiteral("defaults");
     result_.port = target.label;
-    result_.device = target.device;
+    result_.device = target.address.text();
     ReaderLink& link = line_.link();
     connect(&link, &ReaderLink::openFinished, this, &PortJob::onOpened);
     connect(&link, &ReaderLink::lineLost, this, [this](const QString& reason) {

@@ -1,13 +1,18 @@
 #include "cli/port_line.h"
 
 namespace {
+ComPort comOf(const PortTarget& target) {
+    return target.com.isValid() ? target.com : ComPort{ComPort::kFirst};
+}
+
 qint16 comNumberOf(const PortTarget& target) {
-    return static_cast<qint16>(target.comNumber > 0 ? target.comNumber : PortMap::kFirstPort);
+    return static_cast<qint16>(comOf(target).number);
 }
 
 PortMap portMapFor(const PortTarget& target) {
     PortMap ports = PortMap::explicitOnly();
-    ports.map(comNumberOf(target), target.device);
+    if (!target.address.isEmpty())
+        ports.map(comOf(target), target.address);
     return ports;
 }
 } // namespace
@@ -17,7 +22,7 @@ PortLine::PortLine(const PortTarget& target, LineTrace* trace, TransportFactory 
     : QObject(parent), link_(portMapFor(target)), comNumber_(comNumberOf(target)) {
     if (transports)
         link_.setTransportFactory(std::move(transports));
-    if (target.comNumber == 0)
+    if (!target.com.isValid())
         link_.setPortLabel(target.label);
     link_.setTrace(trace);
     tickTimer_.setTimerType(Qt::PreciseTimer);

@@ -1,37 +1,32 @@
 #include "cli/port_listing.h"
 
 #include "cli/text_table.h"
-#include "link/port_catalog.h"
-#include "link/reader_link.h"
+#include "ports/port_probe.h"
+#include "ports/port_rows.h"
 
+#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonObject>
 
 namespace {
-struct Row {
-    int port = 0;
-    const NumberedPort* numbered = nullptr;
-    QString state;
-};
-
 struct Listing {
-    QList<Row> rows;
+    QList<PortRow> rows;
     bool anyUsable = false;
 };
 
+// Every port probed at once: the network ones in parallel, so the whole takes one connect
+// bound however many there are.
 Listing probe(const PortCatalog& catalog) {
-    Listing listing;
-    ReaderLink link(catalog.portMap());
-    for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
-        Row row{n, &catalog.numbering().port(n), {}};
-        if (!row.numbered->device.isEmpty()) {
-            PortError why;
-            const qint16 code = link.TestCOM(static_cast<qint16>(n), &why);
-            row.state = code == 1 ? QStringLiteral("in use") : portStateWord(why);
-            listing.anyUsable = listing.anyUsable || code == 0;
-        }
-        listing.rows << row;
+    PortProbe probe;
+    probe.start(catalog.portMap(), {});
+    if (probe.isRunning()) {
+        QEventLoop loop;
+        QObject::connect(&probe, &PortProbe::finished, &loop, &QEventLoop::quit);
+        loop.exec();
     }
+    Listing listing{portRows(catalog, probe.states()), false};
+    for (const PortState& state : probe.states())
+        listing.anyUsable = listing.anyUsable || state.kind == PortState::Kind::Present;
     return listing;
 }
 
@@ -43,13 +38,12 @@ QString dash(const QString& text) {
 QString portListing(const PortCatalog& catalog) {
     const Listing listing = probe(catalog);
     QList<QStringList> rows;
-    for (const Row& row : listing.rows) {
-        QStringList cells{QStringLiteral("COM%1").arg(row.port), dash(row.numbered->device),
-                          dash(row.state), dash(originName(row.numbered->origin))};
+    for (const PortRow& row : listing.rows) {
+        QStringList cells{row.port.label(), dash(row.address.text()), dash(row.state),
+                          dash(row.given)};
         // No blanks at the end of a line without a description.
-        if (const QString description = deviceDescription(row.numbered->details);
-            !description.isEmpty())
-            cells << description;
+        if (!row.description.isEmpty())
+            cells << row.description;
         rows.append(cells);
     }
     QString text =
@@ -72,15 +66,14 @@ QString portListing(const PortCatalog& catalog) {
 QJsonDocument portListingJson(const PortCatalog& catalog) {
     const Listing listing = probe(catalog);
     QJsonArray ports;
-    for (const Row& row : listing.rows) {
-        const FoundDevice& details = row.numbered->details;
-        ports.append(QJsonObject{{QStringLiteral("port"), QStringLiteral("COM%1").arg(row.port)},
-                                 {QStringLiteral("device"), row.numbered->device},
+    for (const PortRow& row : listing.rows) {
+        ports.append(QJsonObject{{QStringLiteral("port"), row.port.label()},
+                                 {QStringLiteral("device"), row.address.text()},
                                  {QStringLiteral("state"), row.state},
-                                 {QStringLiteral("given"), originName(row.numbered->origin)},
-                                 {QStringLiteral("description"), details.description},
-                                 {QStringLiteral("maker"), details.maker},
-                                 {QStringLiteral("serial"), details.serialNumber}});
+                                 {QStringLiteral("given"), row.given},
+                                 {QStringLiteral("description"), row.details.description},
+                                 {QStringLiteral("maker"), row.details.maker},
+                                 {QStringLiteral("serial"), row.details.serialNumber}});
     }
     QJsonArray unnumbered;
     for (const FoundDevice& device : catalog.numbering().unnumbered)

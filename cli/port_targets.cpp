@@ -1,28 +1,29 @@
 #include "cli/port_targets.h"
 
-#include "link/port_address.h"
-#include "link/port_probe.h"
-
 #include <QRegularExpression>
 
-std::optional<QList<PortTarget>> resolvePorts(const QStringList& arguments, const PortMap& ports,
-                                              QString* error) {
+std::optional<QList<PortTarget>> resolvePorts(const QList<PortArgument>& arguments,
+                                              const PortMap& ports, QString* error) {
     QList<PortTarget> targets;
-    const auto addCom = [&](int n, bool optional) {
-        targets.append({QStringLiteral("COM%1").arg(n), n, ports.deviceFor(n), optional});
+    const auto addCom = [&](ComPort n, bool optional) {
+        targets.append({n.label(), n, ports.addressFor(n), optional});
     };
-    for (const QString& argument : arguments) {
-        if (argument == QStringLiteral("all")) {
+    for (const PortArgument& argument : arguments) {
+        switch (argument.kind) {
+        case PortArgument::Kind::All:
             // Opening each port is the probe: one opening instead of two. A reader on the
             // network is there because it was assigned: it stays in, reachable or not.
-            for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
-                if (!ports.deviceFor(n).isEmpty())
-                    addCom(n, !isNetworkAddress(ports.deviceFor(n)));
+            for (const ComPort n : ComPort::all()) {
+                if (const PortAddress address = ports.addressFor(n); !address.isEmpty())
+                    addCom(n, !address.isNetwork());
             }
-        } else if (argument.startsWith(QStringLiteral("COM"))) {
-            addCom(argument.mid(3).toInt(), false);
-        } else {
-            targets.append({argument, 0, argument, false});
+            break;
+        case PortArgument::Kind::Com:
+            addCom(argument.com, false);
+            break;
+        case PortArgument::Kind::Address:
+            targets.append({argument.address.text(), {}, argument.address, false});
+            break;
         }
     }
     // "all" next to COMn names some ports twice: once is enough.
@@ -35,10 +36,9 @@ std::optional<QList<PortTarget>> resolvePorts(const QStringList& arguments, cons
                 seen = true;
                 break;
             }
-            if (!target.device.isEmpty() &&
-                canonicalDevice(earlier.device) == canonicalDevice(target.device)) {
+            if (!target.address.isEmpty() && earlier.address.key() == target.address.key()) {
                 *error = QStringLiteral("%1 and %2 are the same device (%3)")
-                             .arg(earlier.label, target.label, canonicalDevice(target.device));
+                             .arg(earlier.label, target.label, target.address.key());
                 return std::nullopt;
             }
         }
@@ -49,10 +49,10 @@ std::optional<QList<PortTarget>> resolvePorts(const QStringList& arguments, cons
 }
 
 QString reportFileName(const PortTarget& target) {
-    if (target.comNumber > 0)
+    if (target.com.isValid())
         return target.label + QStringLiteral(".txt");
     QString name = target.label;
-    if (isNetworkAddress(name)) {
+    if (target.address.isNetwork()) {
         // rfc2217://[::1]:4001 -> rfc2217_1_4001: only characters every file system takes.
         name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9.-]+")), QStringLiteral("_"));
         return name + QStringLiteral(".txt");

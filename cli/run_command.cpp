@@ -7,7 +7,8 @@
 #include "cli/prometheus_text.h"
 #include "cli/terminal.h"
 #include "link/line_trace.h"
-#include "link/port_catalog.h"
+#include "ports/port_catalog.h"
+#include "ports/port_probe.h"
 #include "program/termination_signals.h"
 #include "reader_ops/permanent_save.h"
 #include "reader_ops/symbology_identification.h"
@@ -186,8 +187,8 @@ int runAlign(const CommandLine& options, const PortTarget& target, LineTrace* tr
         document.insert(QStringLiteral("ports"), ports);
         out << QJsonDocument(document).toJson(QJsonDocument::Indented);
     } else if (!session.result().error.isEmpty()) {
-        printError(
-            QStringLiteral("%1 (%2): %3").arg(target.label, target.device, session.result().error));
+        printError(QStringLiteral("%1 (%2): %3")
+                       .arg(target.label, target.address.text(), session.result().error));
     }
     out.flush();
     return exitStatus(results);
@@ -198,21 +199,21 @@ int runAlign(const CommandLine& options, const PortTarget& target, LineTrace* tr
 // ports assign COMn DEVICE, ports free COMn, then the table.
 int runPorts(const CommandLine& options, PortCatalog& catalog) {
     int status = 0;
-    if (!options.portsEdit.isEmpty()) {
-        const int port = options.portsEdit.value(1).mid(3).toInt();
-        const QString device = options.portsEdit.value(2);
+    if (options.portsEdit) {
+        const ComPort port = options.portsEdit->port;
+        const PortAddress& address = options.portsEdit->address;
         QString error;
-        if (!catalog.apply({{port, device}}, &error)) {
+        if (!catalog.apply({{port, address}}, &error)) {
             // A file that cannot be used has been named already.
             printError(error == catalog.storeProblem() ? QStringLiteral("nothing was stored")
                                                        : error);
             status = 1;
         } else if (!options.json) {
-            QTextStream(stdout) << (device.isEmpty()
-                                        ? QStringLiteral("COM%1 is free.\n").arg(port)
-                                        : QStringLiteral("COM%1 is %2 from now on.\n\n")
-                                              .arg(port)
-                                              .arg(catalog.numbering().port(port).device));
+            QTextStream(stdout) << (address.isEmpty()
+                                        ? QStringLiteral("%1 is free.\n").arg(port.label())
+                                        : QStringLiteral("%1 is %2 from now on.\n\n")
+                                              .arg(port.label(),
+                                                   catalog.numbering().port(port).address.text()));
         }
     }
     if (options.json)
@@ -243,10 +244,10 @@ int runCommand(const CommandLine& options) {
     }
     QList<PortTarget> targets = *resolved;
     if (options.command == SubCommand::Save) {
-        // The question names exactly the ports that would be saved on.
-        ReaderLink probe(ports);
-        targets.removeIf([&probe](const PortTarget& target) {
-            return target.optional && probe.TestCOM(static_cast<qint16>(target.comNumber)) < 0;
+        // The question names exactly the ports that would be saved on (only local ports are
+        // optional: the probe answers them at once).
+        targets.removeIf([](const PortTarget& target) {
+            return target.optional && !probeNow(target.address, {}).listable();
         });
     }
     if (targets.isEmpty()) {

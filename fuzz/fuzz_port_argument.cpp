@@ -16,9 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QString error;
     const auto assignment = PortMap::parseAssignment(QString::fromUtf8(bytes), &error);
     if (assignment) {
-        FUZZ_CHECK(assignment->port >= PortMap::kFirstPort &&
-                   assignment->port <= PortMap::kLastPort);
-        FUZZ_CHECK(!assignment->device.isEmpty() && !assignment->device.contains(QChar(u'\0')));
+        FUZZ_CHECK(assignment->port.isValid());
+        FUZZ_CHECK(!assignment->address.isEmpty() &&
+                   !assignment->address.text().contains(QChar(u'\0')));
     } else {
         FUZZ_CHECK(!error.isEmpty());
     }
@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK((window || options.command == SubCommand::ListPorts) ==
                    options.portArguments.isEmpty());
         FUZZ_CHECK(options.reports >= 0);
-        for (int port = PortMap::kFirstPort; port <= PortMap::kLastPort; ++port)
-            FUZZ_CHECK(!outcome.options.ports.deviceFor(port).isEmpty());
+        for (const ComPort port : ComPort::all())
+            FUZZ_CHECK(!outcome.options.ports.addressFor(port).isEmpty());
     } else {
         FUZZ_CHECK(!outcome.message.isEmpty() && (outcome.exitCode == 0 || outcome.exitCode == 2));
         // A usage error is one line.

@@ -1,7 +1,29 @@
 #include "link/port_address.h"
 
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QRegularExpression>
+
+QString ComPort::label() const {
+    return QStringLiteral("COM%1").arg(number);
+}
+
+std::optional<ComPort> ComPort::parse(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^COM([0-9]{1,2})\\z"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const auto match = pattern.match(text);
+    const ComPort port{match.hasMatch() ? match.captured(1).toInt() : 0};
+    if (!port.isValid())
+        return std::nullopt;
+    return port;
+}
+
+QList<ComPort> ComPort::all() {
+    QList<ComPort> ports;
+    for (int n = kFirst; n <= kCount; ++n)
+        ports << ComPort{n};
+    return ports;
+}
 
 namespace {
 const QRegularExpression& schemePattern() {
@@ -21,6 +43,10 @@ std::optional<NetworkAddress> refuse(const QString& text, const QString& why, QS
     *error = QStringLiteral("\"%1\" is not a network address: %2").arg(text, why);
     return std::nullopt;
 }
+
+QString seconds(int ms) {
+    return QString::number(ms / 1000.0);
+}
 } // namespace
 
 QString NetworkAddress::text() const {
@@ -29,7 +55,7 @@ QString NetworkAddress::text() const {
     out += host.contains(u':') ? u'[' + host + u']' : host;
     out += u':' + QString::number(port);
     if (timeoutMs != kDefaultTimeoutMs)
-        out += QStringLiteral("?timeout=") + QString::number(timeoutMs / 1000.0);
+        out += QStringLiteral("?timeout=") + seconds(timeoutMs);
     return out;
 }
 
@@ -56,14 +82,20 @@ std::optional<NetworkAddress> parseNetworkAddress(const QString& text, QString* 
 
     QString rest = text.mid(scheme.capturedLength());
     if (const qsizetype query = rest.indexOf(u'?'); query >= 0) {
-        static const QRegularExpression timeout(
-            QStringLiteral("^timeout=([0-9]{1,4}(\\.[0-9]{1,3})?)\\z"));
+        const QString range = QStringLiteral("the time-out must be %1 to %2 seconds")
+                                  .arg(seconds(NetworkAddress::kMinTimeoutMs),
+                                       seconds(NetworkAddress::kMaxTimeoutMs));
+        static const QRegularExpression timeout(QStringLiteral("^timeout=([0-9.]*)\\z"));
         const auto match = timeout.match(rest.mid(query + 1));
         if (!match.hasMatch())
             return refuse(text, QStringLiteral("the only option is ?timeout=SECONDS"), error);
-        address.timeoutMs = qRound(match.captured(1).toDouble() * 1000);
-        if (address.timeoutMs <= 0)
-            return refuse(text, QStringLiteral("the time-out must be above 0 seconds"), error);
+        bool number = false;
+        const double value = match.captured(1).toDouble(&number);
+        if (!number || value * 1000 < NetworkAddress::kMinTimeoutMs - 0.5 ||
+            value * 1000 > NetworkAddress::kMaxTimeoutMs + 0.5)
+            return refuse(text, QStringLiteral("%1, not \"%2\"").arg(range, match.captured(1)),
+                          error);
+        address.timeoutMs = qRound(value * 1000);
         rest.truncate(query);
     }
 
@@ -106,10 +138,58 @@ std::optional<NetworkAddress> parseNetworkAddress(const QString& text, QString* 
     return address;
 }
 
-QString portAddressError(const QString& text) {
-    if (!isNetworkAddress(text))
-        return {};
-    QString error;
-    parseNetworkAddress(text, &error);
-    return error;
+QString canonicalDevice(const QString& device) {
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    return canonical.isEmpty() ? device : canonical;
+}
+
+PortAddress PortAddress::devicePath(QString path) {
+    PortAddress address;
+    if (!path.isEmpty())
+        address.value_ = std::move(path);
+    return address;
+}
+
+PortAddress PortAddress::network(NetworkAddress address) {
+    PortAddress port;
+    port.value_ = std::move(address);
+    return port;
+}
+
+std::optional<PortAddress> PortAddress::parse(const QString& text, QString* error) {
+    if (isNetworkAddress(text)) {
+        const auto address = parseNetworkAddress(text, error);
+        if (!address)
+            return std::nullopt;
+        return network(*address);
+    }
+    if (text.isEmpty()) {
+        *error = QStringLiteral("no device path given");
+        return std::nullopt;
+    }
+    // A name that would break a table's or a trace's line is refused where it is typed.
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control) {
+            *error = QStringLiteral("the device path \"%1\" contains a control character")
+                         .arg(QString(text).replace(c, u'?'));
+            return std::nullopt;
+        }
+    }
+    return devicePath(text);
+}
+
+QString PortAddress::path() const {
+    if (const auto* path = std::get_if<QString>(&value_))
+        return *path;
+    return {};
+}
+
+QString PortAddress::text() const {
+    if (const auto* address = std::get_if<NetworkAddress>(&value_))
+        return address->text();
+    return path();
+}
+
+QString PortAddress::key() const {
+    return isNetwork() ? text() : canonicalDevice(path());
 }

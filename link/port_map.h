@@ -1,35 +1,34 @@
 #pragma once
 
+#include "link/port_address.h"
+
 #include <QMap>
-#include <QString>
 #include <optional>
 
-// Which device stands for COMn (n from 1 to 16).
+// What stands for each of COM1 to COM16.
 class PortMap {
 public:
-    static constexpr int kFirstPort = 1;
-    static constexpr int kLastPort = 16;
-
     // COMn is the platform's own device (/dev/ttyS<n-1> on Linux) unless mapped.
     static PortMap platformDefault();
     // Only mapped ports have a device; tests use this so nothing real is touched.
     static PortMap explicitOnly();
 
-    void map(int port, const QString& device);
-    // Empty when the port has no device.
-    QString deviceFor(int port) const;
-    // The ports given a device with map(), COMn -> device.
-    const QMap<int, QString>& mapped() const { return mapped_; }
+    void map(ComPort port, const PortAddress& address);
+    // Empty when the port has none (or is not one of COM1 to COM16).
+    PortAddress addressFor(ComPort port) const;
+    // The ports given an address with map().
+    const QMap<ComPort, PortAddress>& mapped() const { return mapped_; }
 
     struct Assignment {
-        int port = 0;
-        QString device;
+        ComPort port;
+        PortAddress address;
     };
-    // Parses "COMn=DEVICE"; on failure returns nothing and says why in *error.
+    // Parses "COMn=DEVICE" or "COMn=ADDRESS"; on failure nothing, and *error says why, quoting
+    // the text as typed.
     static std::optional<Assignment> parseAssignment(const QString& text, QString* error);
 
 private:
     explicit PortMap(bool fallBackToPlatform) : fallBackToPlatform_(fallBackToPlatform) {}
     bool fallBackToPlatform_;
-    QMap<int, QString> mapped_;
+    QMap<ComPort, PortAddress> mapped_;
 };

@@ -1,7 +1,6 @@
 #include "link/reader_link.h"
 
 #include "link/line_log.h"
-#include "link/network_transports.h"
 #include "link/transport_factory.h"
 #include "protocol/reader_command.h"
 
@@ -17,51 +16,8 @@ ReaderLink::~ReaderLink() {
         transport_->disconnect(this);
 }
 
-namespace {
-// Waits, with events running, for a transport that is still connecting.
-Transport::OpenState awaitOpening(Transport& transport, PortError& why) {
-    QEventLoop loop;
-    bool ok = false;
-    QObject::connect(&transport, &Transport::opened, &loop, [&] {
-        ok = true;
-        loop.quit();
-    });
-    QObject::connect(&transport, &Transport::openFailed, &loop, [&](const PortError& error) {
-        why = error;
-        loop.quit();
-    });
-    loop.exec();
-    return ok ? Transport::OpenState::Open : Transport::OpenState::Failed;
-}
-} // namespace
-
-qint16 ReaderLink::TestCOM(const qint16& Port, PortError* why) {
-    const QString device = ports_.deviceFor(Port);
-    PortError error;
-    if (!why)
-        why = &error;
-    if (device.isEmpty()) {
-        *why = {PortFailure::Missing, device, {}};
-        return -1;
-    }
-    std::unique_ptr<Transport> probe = factory_(device);
-    if (isOpen() && probe->key() == transport_->key()) {
-        *why = {PortFailure::Busy, device, {}};
-        return 1; // held by this program
-    }
-    // A network port's probe is a connection alone: what the line settings come to is for the
-    // opening to say, so a server that refuses them still shows as a port to choose.
-    if (auto connection = makeNetworkProbe(device))
-        probe = std::move(connection);
-    Transport::OpenState state = probe->open(*why);
-    if (state == Transport::OpenState::Connecting)
-        state = awaitOpening(*probe, *why);
-    if (state == Transport::OpenState::Open) {
-        probe->close();
-        return 0;
-    }
-    why->device = device; // not the probe's own address
-    return why->kind == PortFailure::Busy ? 1 : -1;
+QString ReaderLink::heldKey() const {
+    return transport_ && (transport_->isOpen() || opening_) ? transport_->key() : QString();
 }
 
 bool ReaderLink::OpenCOM(const qint16& Port) {
@@ -87,13 +43,14 @@ void ReaderLink::openAsync(qint16 Port) {
 
 Transport::OpenState ReaderLink::beginOpening(qint16 Port) {
     currentPort_ = Port;
-    const QString device = ports_.deviceFor(Port);
+    const PortAddress address = currentAddress();
+    const QString device = address.text();
     if (isOpen() || opening_) {
         lastOpenError_ = {PortFailure::Busy, device, {}};
         traceEvent(QStringLiteral("open failed: ") + portFailureReason(lastOpenError_));
         return Transport::OpenState::Failed;
     }
-    if (device.isEmpty()) {
+    if (address.isEmpty()) {
         lastOpenError_ = {PortFailure::Missing, device, {}};
         traceEvent(QStringLiteral("open failed: ") + portFailureReason(lastOpenError_));
         return Transport::OpenState::Failed;
@@ -103,7 +60,7 @@ Transport::OpenState ReaderLink::beginOpening(qint16 Port) {
         transport_->disconnect(this);
         transport_.release()->deleteLater();
     }
-    transport_ = factory_(device);
+    transport_ = factory_(address);
     connect(transport_.get(), &Transport::dataArrived, this, &ReaderLink::onDataArrived);
     connect(transport_.get(), &Transport::lost, this, &ReaderLink::onLost);
     connect(transport_.get(), &Transport::note, this, &ReaderLink::traceEvent);
@@ -133,7 +90,7 @@ void ReaderLink::finishOpening(bool ok) {
         return;
     opening_ = false;
     if (ok)
-        traceEvent(QStringLiteral("opened ") + ports_.deviceFor(currentPort_));
+        traceEvent(QStringLiteral("opened ") + currentAddress().text());
     else
         traceEvent(QStringLiteral("open failed: ") + portFailureReason(lastOpenError_));
     emit openFinished(ok);
@@ -145,7 +102,7 @@ void ReaderLink::CloseCOM() {
     const bool wasOpen = transport_->isOpen() || opening_;
     transport_->close();
     if (opening_) {
-        lastOpenError_ = {PortFailure::Other, ports_.deviceFor(currentPort_),
+        lastOpenError_ = {PortFailure::Other, currentAddress().text(),
                           QStringLiteral("closed while connecting")};
         finishOpening(false);
     }
@@ -180,7 +137,7 @@ QByteArray ReaderLink::readTraced() {
 }
 
 QString ReaderLink::portLabel() const {
-    return portLabel_.isEmpty() ? QStringLiteral("COM%1").arg(currentPort_) : portLabel_;
+    return portLabel_.isEmpty() ? currentComPort().label() : portLabel_;
 }
 
 void ReaderLink::traceData(TraceDirection direction, const QByteArray& bytes) {

@@ -2,8 +2,8 @@
 
 #include "link/line_receiver.h"
 #include "link/line_trace.h"
+#include "link/port_error.h"
 #include "link/port_map.h"
-#include "link/port_probe.h"
 #include "link/transport.h"
 
 #include <QObject>
@@ -29,9 +29,9 @@ public:
     // How a device or address becomes a transport; the system's own unless a test gives one.
     void setTransportFactory(TransportFactory factory) { factory_ = std::move(factory); }
 
-    // Probe: 0 the port opens (closed again), 1 it is already open, -1 anything else.
-    // `why`, when given, says why it would not open.
-    qint16 TestCOM(const qint16& Port, PortError* why = nullptr);
+    // The transport's key of the line held now (a canonical device or an address); empty while
+    // nothing is open or opening. A port with this key is in use here.
+    QString heldKey() const;
     // Makes COMn the current port and opens it at 9600,N,8,1 with DTR and RTS. A transport that
     // connects is waited for with events running. False when it failed; lastOpenError() says why.
     bool OpenCOM(const qint16& Port);
@@ -45,6 +45,9 @@ public:
     bool isOpen() const { return transport_ && transport_->isOpen(); }
     // COMn in use or last used; 1 until a port is opened.
     qint16 currentPort() const { return currentPort_; }
+    ComPort currentComPort() const { return ComPort{currentPort_}; }
+    // What stands for the current port.
+    PortAddress currentAddress() const { return ports_.addressFor(currentComPort()); }
     const PortError& lastOpenError() const { return lastOpenError_; }
     const PortMap& ports() const { return ports_; }
     // A new numbering; the open line, if any, stays as it is.

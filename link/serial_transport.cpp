@@ -4,6 +4,10 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 QSerialPort::Parity serialParity(LineSettings::Parity parity) {
     switch (parity) {
@@ -45,6 +49,45 @@ QSerialPort::FlowControl serialFlowControl(LineSettings::FlowControl flow) {
     return QSerialPort::NoFlowControl;
 }
 } // namespace
+
+PortError probeSerialDevice(const QString& device) {
+    QSerialPort port(device);
+    if (port.open(QIODevice::ReadWrite)) {
+        port.close();
+        return {PortFailure::None, device, {}};
+    }
+    return {classifyOpenError(port.error(), device), device, port.errorString()};
+}
+
+PortFailure classifyOpenError(QSerialPort::SerialPortError error, const QString& device) {
+    switch (error) {
+    case QSerialPort::NoError:
+        return PortFailure::None;
+    case QSerialPort::DeviceNotFoundError:
+        return PortFailure::Missing;
+    case QSerialPort::PermissionError:
+#ifdef Q_OS_UNIX
+        // The lock file and the kernel's exclusive mode both come back as PermissionError.
+        // If we could open the node ourselves, somebody else holds the port.
+        if (!QFileInfo::exists(device))
+            return PortFailure::Missing;
+        if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0)
+            return PortFailure::NoPermission;
+#endif
+        return PortFailure::Busy;
+    default:
+        break;
+    }
+    const QFileInfo info(device);
+    if (!info.exists())
+        return PortFailure::Missing;
+    if (info.isDir())
+        return PortFailure::Folder;
+    // Qt fails on the terminal settings of anything that is no terminal ("Inappropriate ioctl").
+    if (error == QSerialPort::UnsupportedOperationError || info.isFile())
+        return PortFailure::NotSerial;
+    return PortFailure::Other;
+}
 
 SerialTransport::SerialTransport(QString device, QObject* parent)
     : Transport(parent), device_(std::move(device)), MSComm1(this) {

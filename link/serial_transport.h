@@ -4,6 +4,12 @@
 
 #include <QSerialPort>
 
+// Qt reports both "already open elsewhere" and "not allowed" as PermissionError: told apart here.
+PortFailure classifyOpenError(QSerialPort::SerialPortError error, const QString& device);
+
+// Opens `device` as the link would, closes it again, and says why it would not open.
+PortError probeSerialDevice(const QString& device);
+
 // A local serial device: a tty, a USB adapter, a pseudo-terminal, or a symlink to one.
 class SerialTransport : public Transport {
     Q_OBJECT

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/port_probe.h"
+#include "link/port_error.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -56,4 +56,4 @@ signals:
 };
 
 // Makes the transport for a device or address ("/dev/ttyUSB0", "rfc2217://host:4001").
-using TransportFactory = std::function<std::unique_ptr<Transport>(const QString& address)>;
+using TransportFactory = std::function<std::unique_ptr<Transport>(const PortAddress& address)>;

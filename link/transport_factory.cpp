@@ -4,9 +4,9 @@
 #include "link/serial_transport.h"
 
 TransportFactory defaultTransportFactory() {
-    return [](const QString& address) -> std::unique_ptr<Transport> {
-        if (auto network = makeNetworkTransport(address))
-            return network;
-        return std::make_unique<SerialTransport>(address);
+    return [](const PortAddress& address) -> std::unique_ptr<Transport> {
+        if (address.isNetwork())
+            return makeNetworkTransport(address.networkAddress());
+        return std::make_unique<SerialTransport>(address.path());
     };
 }

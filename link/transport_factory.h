@@ -3,5 +3,5 @@
 #include "link/transport.h"
 
 // The transport for each kind of address: rfc2217:// and socket:// reach a reader on the
-// network, anything else is a local device path.
+// network, a device path is a local serial port.
 TransportFactory defaultTransportFactory();

@@ -54,3 +54,10 @@ ksr_add_test(tst_line_window
   TIMEOUT 120)
 ksr_add_scaled_runs(tst_line_window FACTORS 1.25 1.5 2
                     FUNCTIONS controlsFitAndTheKeyboardReachesThem)
+
+# The one probe: its states as one table, and the Ports dialog and the ports command on it.
+ksr_add_test(tst_port_probe
+  LABEL e2e
+  SOURCES e2e/tst_port_probe.cpp
+  LIBS ksr_app ksr_cli ksr_simulator Qt6::Network
+  TIMEOUT 60)

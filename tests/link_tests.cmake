@@ -29,14 +29,14 @@ ksr_add_test(tst_verification_judgement
 ksr_add_test(tst_port_numbering
   LABEL unit
   SOURCES unit/tst_port_numbering.cpp
-  LIBS ksr_link
+  LIBS ksr_ports
   TIMEOUT 30)
 
 # Network addresses and the Telnet codec: pure.
 ksr_add_test(tst_network_units
   LABEL unit
   SOURCES unit/tst_network_units.cpp
-  LIBS ksr_link
+  LIBS ksr_transport
   TIMEOUT 30)
 
 # The network transports against the real ser2net and scripted servers, on loopback only.

@@ -115,7 +115,7 @@ private slots:
                                    dir.path());
         for (const QString& row :
              {QStringLiteral("COM1 .*present"),
-              QStringLiteral("COM2 .*no connection \\(the connection was refused")}) {
+              QStringLiteral("COM2 .*unreachable \\(the connection was refused")}) {
             QVERIFY2(QRegularExpression(row).match(run.out).hasMatch(), qPrintable(describe(run)));
         }
         // An address is remembered as given, never taken for a file name.

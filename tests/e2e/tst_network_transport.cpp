@@ -11,7 +11,11 @@
 
 namespace {
 std::unique_ptr<Transport> transportFor(const QString& text) {
-    return makeNetworkTransport(text);
+    QString error;
+    const auto address = parseNetworkAddress(text, &error);
+    if (!address)
+        qFatal("%s", qPrintable(error));
+    return makeNetworkTransport(*address);
 }
 
 // Opens and waits for the outcome; the reason when it failed.

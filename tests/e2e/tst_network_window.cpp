@@ -14,6 +14,9 @@ private:
         frmExec& w = rig->make(portsFor({{1, rig->com1->devicePath()}, {3, address}}));
         w.Form_Load();
         rig->prompter.shown.clear();
+        // A network port is listed once its probe has answered.
+        if (!QTest::qWaitFor([&w] { return w.cboComPorts->findText(QStringLiteral("COM3")) >= 0; }))
+            qWarning("COM3 was never listed");
         const int row = w.cboComPorts->findText(QStringLiteral("COM3"));
         w.cboComPorts->setCurrentIndex(row);
         emit w.cboComPorts->activated(row);
@@ -65,9 +68,9 @@ private slots:
         clock.start();
         frmExec& w = rig->make(portsFor({{1, rig->com1->devicePath()}, {3, address}}));
         w.Form_Load();
+        QTRY_VERIFY(w.cboComPorts->findText(QStringLiteral("COM3")) >= 0);
         const qint64 ticksBefore = w.link().ticks();
         const int row = w.cboComPorts->findText(QStringLiteral("COM3"));
-        QVERIFY(row >= 0);
         w.cboComPorts->setCurrentIndex(row);
         emit w.cboComPorts->activated(row);
         QVERIFY(w.link().ticks() - ticksBefore >= 5); // 0.5 s of 50 ms ticks ran meanwhile

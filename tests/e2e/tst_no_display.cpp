@@ -117,7 +117,7 @@ private slots:
         QStringList arguments{QStringLiteral("--report"), dir.filePath(QStringLiteral("r.txt")),
                               QStringLiteral("--port"),
                               QStringLiteral("COM1=") + reader->devicePath()};
-        for (int n = 2; n <= PortMap::kLastPort; ++n) // nothing real is probed
+        for (int n = 2; n <= ComPort::kCount; ++n) // nothing real is probed
             arguments
                 << QStringLiteral("--port")
                 << QStringLiteral("COM%1=%2").arg(n).arg(dir.filePath(QStringLiteral("none")));

@@ -1,8 +1,8 @@
 #include "app/ports_dialog.h"
 #include "layout_check.h"
-#include "link/port_catalog.h"
 #include "main_window_rig.h"
 #include "modal_window.h"
+#include "ports/port_catalog.h"
 
 #include <QAbstractItemView>
 #include <QSignalSpy>
@@ -134,8 +134,8 @@ private slots:
                                   QStringLiteral("Simulated reader"),
                                   QStringLiteral("KSR"),
                                   QStringLiteral("42")}};
-        auto catalog =
-            std::make_unique<PortCatalog>([&found] { return found; }, store, QMap<int, QString>{});
+        auto catalog = std::make_unique<PortCatalog>([&found] { return found; }, store,
+                                                     QMap<ComPort, PortAddress>{});
         frmExec& w = rig->make(catalog->portMap());
         w.setPortCatalog(catalog.get());
         w.Form_Load();
@@ -150,21 +150,24 @@ private slots:
         const bool shown = whileModal(
             [&w] { QTest::mouseClick(w.cmdPorts, Qt::LeftButton); },
             [&reader](QWidget* modal) {
-                auto* dialog = qobject_cast<PortsDialog*>(modal);
-                QVERIFY(dialog);
-                const auto cell = [dialog](int row, int column) {
-                    return dialog->tblPorts->item(row, column)->text();
+                QVERIFY(qobject_cast<PortsDialog*>(modal));
+                auto* table = modal->findChild<QTableWidget*>(QStringLiteral("tblPorts"));
+                const auto button = [modal](const char* name) {
+                    return modal->findChild<QPushButton*>(QLatin1String(name));
+                };
+                const auto cell = [table](int row, int column) {
+                    return table->item(row, column)->text();
                 };
                 QCOMPARE(cell(0, PortsDialog::DeviceColumn), reader);
                 QCOMPARE(cell(0, PortsDialog::StateColumn), QStringLiteral("in use here"));
                 QVERIFY(
                     cell(0, PortsDialog::DescriptionColumn).contains(QStringLiteral("serial 42")));
-                dialog->tblPorts->selectRow(4);
-                dialog->cboDevice->setCurrentIndex(0);
-                QTest::mouseClick(dialog->cmdAssign, Qt::LeftButton);
+                table->selectRow(4);
+                modal->findChild<QComboBox*>(QStringLiteral("cboDevice"))->setCurrentIndex(0);
+                QTest::mouseClick(button("cmdAssign"), Qt::LeftButton);
                 QCOMPARE(cell(4, PortsDialog::DeviceColumn), reader);
                 QVERIFY(cell(0, PortsDialog::DeviceColumn).isEmpty());
-                QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+                QTest::mouseClick(button("cmdOK"), Qt::LeftButton);
             });
         QVERIFY(shown);
         QCOMPARE(rows(w), QStringList{QStringLiteral("COM5")});
@@ -192,26 +195,47 @@ private slots:
         w.cboComPorts->hidePopup();
 
         rig->window.reset();
-        catalog =
-            std::make_unique<PortCatalog>([&found] { return found; }, store, QMap<int, QString>{});
+        catalog = std::make_unique<PortCatalog>([&found] { return found; }, store,
+                                                QMap<ComPort, PortAddress>{});
         frmExec& again = rig->make(catalog->portMap());
         again.setPortCatalog(catalog.get());
         again.Form_Load();
         QCOMPARE(rows(again), QStringList({QStringLiteral("COM1"), QStringLiteral("COM5")}));
     }
 
-    // No device at all: the status says what was found and what to do.
+    // No usable port: the status says why COM1 is not open, what was found and what to do.
+    void anEmptyListSaysWhatToDo_data() {
+        QTest::addColumn<QString>("com1");
+        QTest::addColumn<QStringList>("said");
+        QTest::addColumn<QString>("unsaid");
+        QTest::newRow("no device at all")
+            << QString()
+            << QStringList{QStringLiteral("No serial device"), QStringLiteral("dialout"),
+                           QStringLiteral("Ports dialog")}
+            << QString();
+        QTest::newRow("COM1 is no serial port")
+            << QStringLiteral("/dev/zero")
+            << QStringList{QStringLiteral("COM1 (/dev/zero) cannot be opened: not a serial port")}
+            << QStringLiteral("No serial device was found");
+    }
     void anEmptyListSaysWhatToDo() {
+        QFETCH(QString, com1);
+        QFETCH(QStringList, said);
+        QFETCH(QString, unsaid);
         QTemporaryDir config;
+        QMap<ComPort, PortAddress> thisRun;
+        if (!com1.isEmpty())
+            thisRun.insert(ComPort{1}, PortAddress::devicePath(com1));
         PortCatalog catalog([] { return QList<FoundDevice>(); },
-                            PortStore(config.filePath(QStringLiteral("ports.ini"))), {});
+                            PortStore(config.filePath(QStringLiteral("ports.ini"))), thisRun);
         frmExec& w = rig->make(catalog.portMap());
         w.setPortCatalog(&catalog);
         w.Form_Load();
         QVERIFY(rows(w).isEmpty());
-        for (const char* words : {"No serial device", "dialout", "Ports dialog"})
-            QVERIFY2(w.lblCOMM->toolTip().contains(QLatin1String(words)),
-                     qPrintable(w.lblCOMM->toolTip()));
+        const QString tip = w.lblCOMM->toolTip();
+        for (const QString& words : said)
+            QVERIFY2(tip.contains(words), qPrintable(tip));
+        QVERIFY2(unsaid.isEmpty() || !tip.contains(unsaid), qPrintable(tip));
     }
 
     // The dialog is what its table says, its captions fitting on every scale it runs on.
@@ -219,7 +243,8 @@ private slots:
         QTemporaryDir config;
         PortCatalog catalog([] { return QList<FoundDevice>(); },
                             PortStore(config.filePath(QStringLiteral("ports.ini"))), {});
-        PortsDialog dialog(catalog, [](const QString&) { return QStringLiteral("present"); });
+        const PortProbe probe;
+        PortsDialog dialog(catalog, probe, {});
         checkLayout(dialog, PortsDialog::layout());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));

@@ -4,6 +4,7 @@
 #include "simulated_port.h"
 
 #include <QElapsedTimer>
+#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -27,7 +28,8 @@ private:
     QTimer ticker;
 
     void openCom1() {
-        QVERIFY2(link->OpenCOM(1), qPrintable(describePortError(1, link->lastOpenError())));
+        QVERIFY2(link->OpenCOM(1),
+                 qPrintable(describePortError(ComPort{1}, link->lastOpenError())));
     }
     // Lets the reader answer "Z3" and the reply go out in full.
     void exchangeZ3() {
@@ -76,22 +78,16 @@ private slots:
         QVERIFY(reader->receivedBytes().isEmpty());
     }
 
-    void probeTellsFreeBusyAndMissing() {
-        QCOMPARE(link->TestCOM(1), qint16(0));
-        QVERIFY(!link->isOpen());
-        QCOMPARE(link->TestCOM(2), qint16(-1)); // no device mapped
-        QCOMPARE(link->TestCOM(17), qint16(-1));
-
+    void openingTellsBusyAndMissing() {
         QSerialPort other;
         other.setPortName(reader->devicePath());
         QVERIFY(other.open(QIODevice::ReadWrite));
-        QCOMPARE(link->TestCOM(1), qint16(1));
         QVERIFY(!link->OpenCOM(1));
         QCOMPARE(link->lastOpenError().kind, PortFailure::Busy);
         other.close();
 
         openCom1();
-        QCOMPARE(link->TestCOM(1), qint16(1)); // held by ourselves
+        QCOMPARE(link->heldKey(), canonicalDevice(reader->devicePath()));
 
         ReaderLink missing(portsFor({{4, QStringLiteral("/nonexistent/ttyUSB9")}}));
         QVERIFY(!missing.OpenCOM(4));

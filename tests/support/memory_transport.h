@@ -15,6 +15,10 @@ public:
         bool silent = false;
         QByteArray vanishOn; // the code whose frame finds the device gone
         std::function<void(const QByteArray& frame)> written; // every frame as it goes out
+        // Replies to this code are held back until a frame with `releaseOn` has gone out: a
+        // reader that answers late, while the line is settling.
+        QByteArray holdRepliesTo;
+        QByteArray releaseOn;
     };
 
     MemoryTransport(ReaderModel& model, Faults faults) : model_(model), faults_(faults) {}
@@ -39,7 +43,18 @@ public:
         const QList<QByteArray> replies = model_.receive(bytes);
         if (faults_.silent)
             return true;
-        // In pieces, as a serial line delivers them.
+        const QByteArray code = bytes.mid(1, 2);
+        if (!faults_.holdRepliesTo.isEmpty() && code == faults_.holdRepliesTo) {
+            held_ += replies;
+            return true;
+        }
+        deliver(replies);
+        if (code == faults_.releaseOn)
+            deliver(std::exchange(held_, {}));
+        return true;
+    }
+    // In pieces, as a serial line delivers them.
+    void deliver(const QList<QByteArray>& replies) {
         for (const QByteArray& reply : replies) {
             for (qsizetype at = 0; at < reply.size(); at += kPiece) {
                 QTimer::singleShot(0, this, [this, piece = reply.mid(at, kPiece)] {
@@ -50,7 +65,6 @@ public:
                 });
             }
         }
-        return true;
     }
     QByteArray readAll() override { return std::exchange(input_, {}); }
     void discardInput() override { input_.clear(); }
@@ -64,10 +78,11 @@ private:
     Faults faults_;
     bool open_ = false;
     QByteArray input_;
+    QList<QByteArray> held_;
 };
 
 inline TransportFactory memoryTransports(ReaderModel& model, MemoryTransport::Faults faults = {}) {
-    return [&model, faults](const QString&) -> std::unique_ptr<Transport> {
+    return [&model, faults](const PortAddress&) -> std::unique_ptr<Transport> {
         return std::make_unique<MemoryTransport>(model, faults);
     };
 }

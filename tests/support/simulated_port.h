@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/port_map.h"
+#include "port_values.h"
 #include "simulator/pty_reader.h"
 
 #include <QByteArray>
@@ -14,12 +14,4 @@ inline std::unique_ptr<PtyReader> startSimulatedReader() {
     if (!reader->start(&error))
         qFatal("cannot start the simulated reader: %s", qPrintable(error));
     return reader;
-}
-
-// Only the ports a test names have devices: nothing real is ever opened.
-inline PortMap portsFor(std::initializer_list<std::pair<int, QString>> devices) {
-    PortMap ports = PortMap::explicitOnly();
-    for (const auto& [port, device] : devices)
-        ports.map(port, device);
-    return ports;
 }

@@ -1,5 +1,6 @@
 #include "cli/port_result.h"
 #include "cli/port_targets.h"
+#include "port_values.h"
 #include "protocol/settings_words.h"
 
 #include <QJsonArray>
@@ -53,20 +54,27 @@ private slots:
     }
 
     void portsResolve() {
-        PortMap ports = PortMap::explicitOnly();
-        ports.map(2, QStringLiteral("/tmp/two"));
-        ports.map(5, QStringLiteral("/tmp/five"));
-        ports.map(9, QStringLiteral("rfc2217://[::1]:4001"));
+        const PortMap ports = portsFor({{2, QStringLiteral("/tmp/two")},
+                                        {5, QStringLiteral("/tmp/five")},
+                                        {9, QStringLiteral("rfc2217://[::1]:4001")}});
+        const auto arguments = [](const QStringList& words) {
+            QStringList line{QStringLiteral("ksr-utility"), QStringLiteral("verify")};
+            const CommandLineOutcome outcome = parseCommandLine(line + words);
+            if (!outcome.run)
+                qFatal("%s", qPrintable(outcome.message));
+            return outcome.options.portArguments;
+        };
         QString error;
-        const auto targets = resolvePorts({QStringLiteral("COM5"), QStringLiteral("/tmp/other"),
-                                           QStringLiteral("all"), QStringLiteral("COM7")},
-                                          ports, &error);
+        const auto targets =
+            resolvePorts(arguments({QStringLiteral("COM5"), QStringLiteral("/tmp/other"),
+                                    QStringLiteral("all"), QStringLiteral("COM7")}),
+                         ports, &error);
         QVERIFY2(targets, qPrintable(error));
         QStringList labels, devices;
         QList<bool> optional;
         for (const PortTarget& t : *targets) {
             labels << t.label;
-            devices << t.device;
+            devices << t.address.text();
             optional << t.optional;
         }
         // COM5, named and found by "all", counts once and is not left out should it be missing;
@@ -80,10 +88,14 @@ private slots:
         QCOMPARE(optional, (QList<bool>{false, false, true, false, false}));
         QCOMPARE(reportFileName(targets->at(0)), QStringLiteral("COM5.txt"));
         QCOMPARE(reportFileName(targets->at(1)), QStringLiteral("tmp_other.txt"));
-        QCOMPARE(reportFileName({QStringLiteral("rfc2217://[::1]:4001"), 0, {}, false}),
+        QCOMPARE(reportFileName({QStringLiteral("rfc2217://[::1]:4001"),
+                                 {},
+                                 addressOf(QStringLiteral("rfc2217://[::1]:4001")),
+                                 false}),
                  QStringLiteral("rfc2217_1_4001.txt"));
 
-        QVERIFY(!resolvePorts({QStringLiteral("COM2"), QStringLiteral("/tmp/two")}, ports, &error));
+        QVERIFY(!resolvePorts(arguments({QStringLiteral("COM2"), QStringLiteral("/tmp/two")}),
+                              ports, &error));
         QVERIFY2(error.contains(QStringLiteral("same device")), qPrintable(error));
     }
 

@@ -1,6 +1,6 @@
 #include "cli/command_line.h"
 #include "cli/port_listing.h"
-#include "link/port_catalog.h"
+#include "ports/port_catalog.h"
 #include "reader_ops/settings_report.h"
 
 #include <QRegularExpression>
@@ -22,7 +22,7 @@ private slots:
         QCOMPARE(outcome.options.command, SubCommand::Window);
         QVERIFY(!outcome.options.simulate);
         QCOMPARE(outcome.options.reportPath, defaultSettingsReportPath());
-        QCOMPARE(outcome.options.ports.deviceFor(1), QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(outcome.options.ports.addressFor(ComPort{1}).text(), QStringLiteral("/dev/ttyS0"));
     }
 
     void portsReportAndModes() {
@@ -31,9 +31,11 @@ private slots:
                    QStringLiteral("--port=COM5=/tmp/reader"), QStringLiteral("--report"),
                    QStringLiteral("/tmp/r.txt"), QStringLiteral("--simulate")});
         QVERIFY(outcome.run);
-        QCOMPARE(outcome.options.ports.deviceFor(2), QStringLiteral("/dev/ttyUSB0"));
-        QCOMPARE(outcome.options.ports.deviceFor(5), QStringLiteral("/tmp/reader"));
-        QCOMPARE(outcome.options.ports.deviceFor(3), QStringLiteral("/dev/ttyS2"));
+        QCOMPARE(outcome.options.ports.addressFor(ComPort{2}).text(),
+                 QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(outcome.options.ports.addressFor(ComPort{5}).text(),
+                 QStringLiteral("/tmp/reader"));
+        QCOMPARE(outcome.options.ports.addressFor(ComPort{3}).text(), QStringLiteral("/dev/ttyS2"));
         QCOMPARE(outcome.options.reportPath, QStringLiteral("/tmp/r.txt"));
         QVERIFY(outcome.options.simulate);
     }
@@ -45,9 +47,12 @@ private slots:
                    QStringLiteral("--json"), QStringLiteral("--trace"), QStringLiteral("-")});
         QVERIFY2(verify.run, qPrintable(verify.message));
         QCOMPARE(verify.options.command, SubCommand::Verify);
-        QCOMPARE(
-            verify.options.portArguments,
-            (QStringList{QStringLiteral("COM3"), QStringLiteral("/dev/x"), QStringLiteral("all")}));
+        QStringList typed;
+        for (const PortArgument& argument : verify.options.portArguments)
+            typed << argument.typed;
+        QCOMPARE(typed, (QStringList{QStringLiteral("com3"), QStringLiteral("/dev/x"),
+                                     QStringLiteral("all")}));
+        QCOMPARE(verify.options.portArguments.constFirst().com, ComPort{3});
         QVERIFY(verify.options.reportPath.isEmpty()); // commands write reports only when asked
         QCOMPARE(verify.options.reportDir, QStringLiteral("/tmp/r"));
         QCOMPARE(verify.options.tracePath, QStringLiteral("-"));
@@ -67,9 +72,9 @@ private slots:
                    QStringLiteral("/dev/ttyUSB0"), QStringLiteral("--json")});
         QVERIFY2(assign.run, qPrintable(assign.message));
         QCOMPARE(assign.options.command, SubCommand::ListPorts);
-        QCOMPARE(assign.options.portsEdit,
-                 (QStringList{QStringLiteral("assign"), QStringLiteral("COM5"),
-                              QStringLiteral("/dev/ttyUSB0")}));
+        QVERIFY(assign.options.portsEdit);
+        QCOMPARE(assign.options.portsEdit->port, ComPort{5});
+        QCOMPARE(assign.options.portsEdit->address.text(), QStringLiteral("/dev/ttyUSB0"));
         QVERIFY(assign.options.json);
         const auto align = parse({QStringLiteral("align"), QStringLiteral("COM2"),
                                   QStringLiteral("--reports"), QStringLiteral("3")});
@@ -142,8 +147,15 @@ private slots:
         row("ports with an unknown word", {ports, QStringLiteral("move")}, "\"move\"");
         row("ports assign without a device", {ports, QStringLiteral("assign"), com1},
             "assign COMn DEVICE");
-        row("ports free out of range", {ports, QStringLiteral("free"), QStringLiteral("COM17")},
-            "\"COM17\"");
+        row("ports free out of range, as typed",
+            {ports, QStringLiteral("free"), QStringLiteral("com17")}, "\"com17\"");
+        row("port mapped twice, as typed",
+            {port, QStringLiteral("com2=/a"), port, QStringLiteral("Com2=/b")}, "Com2 is mapped");
+        row("connect bound out of range",
+            {QStringLiteral("verify"), QStringLiteral("socket://h:1?timeout=99")},
+            "0.1 to 60 seconds, not \"99\"");
+        row("device path with a control character", {port, QStringLiteral("COM2=/dev/x\n")},
+            "control character");
         row("no report count",
             {QStringLiteral("align"), com1, QStringLiteral("--reports"), QStringLiteral("0")},
             "--reports");
@@ -195,7 +207,8 @@ private slots:
         const PortCatalog catalog(
             [] { return QList<FoundDevice>(); },
             PortStore(config.filePath(QStringLiteral("ports.ini"))),
-            {{3, QStringLiteral("/tmp/no/such/folder/usb-serial-adapter-with-a-long-name")}});
+            {{ComPort{3}, PortAddress::devicePath(QStringLiteral(
+                              "/tmp/no/such/folder/usb-serial-adapter-with-a-long-name"))}});
         const QStringList lines = portListing(catalog).split(u'\n');
         const qsizetype state = lines[0].indexOf(QStringLiteral("State"));
         for (int row = 1; row <= 16; ++row) {

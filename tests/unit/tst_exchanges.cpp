@@ -27,14 +27,15 @@ struct MemoryLine {
     qint64 start = 0;
     ReaderLink link{[] {
         PortMap ports = PortMap::explicitOnly();
-        ports.map(1, QStringLiteral("memory"));
+        ports.map(ComPort{1}, PortAddress::devicePath(QStringLiteral("memory")));
         return ports;
     }()};
     QTimer ticker;
 
     MemoryLine() {
         link.setTransportFactory(memoryTransports(
-            model, {false, {}, [this](const QByteArray& frame) { note(frame.mid(1, 2)); }}));
+            model,
+            {false, {}, [this](const QByteArray& frame) { note(frame.mid(1, 2)); }, {}, {}}));
         QObject::connect(&ticker, &QTimer::timeout, &link, &ReaderLink::advanceTick);
         ticker.start(kFastTickMs);
         link.OpenCOM(1);
@@ -44,6 +45,11 @@ struct MemoryLine {
         log << QStringLiteral("%1:%2").arg(link.ticks() - start).arg(QLatin1String(what));
     }
 };
+
+PortTarget memoryTarget() {
+    return {QStringLiteral("COM1"), ComPort{1}, PortAddress::devicePath(QStringLiteral("memory")),
+            false};
+}
 
 QStringList at(int tick, const QStringList& codes) {
     QStringList entries;
@@ -131,9 +137,8 @@ private slots:
         ReaderModel model;
         PortJob::Settings settings;
         settings.command = SubCommand(command);
-        settings.transports = memoryTransports(model, {false, vanishOn, {}});
-        PortJob job({QStringLiteral("COM1"), 1, QStringLiteral("memory"), false}, settings,
-                    nullptr);
+        settings.transports = memoryTransports(model, {false, vanishOn, {}, {}, {}});
+        PortJob job(memoryTarget(), settings, nullptr);
         QSignalSpy finished(&job, &PortJob::finished);
         job.start();
         QVERIFY(finished.wait(5000));
@@ -146,28 +151,50 @@ private slots:
             QCOMPARE(port[QStringLiteral("saved")].toBool(), sent);
     }
 
-    // The command leaves alignment mode however it ends, and fewer reports than asked for is
-    // no success.
+    // The command leaves alignment mode however it ends: "+5" and "W2" are the last frames the
+    // reader hears, even from a reader that answers while the line settles; fewer reports than
+    // asked for is no success.
     void alignmentEndsWithTheExitCommands_data() {
         QTest::addColumn<bool>("silent");
-        QTest::addColumn<int>("reports");
+        QTest::addColumn<bool>("late");      // reports held back until "W2" has gone out
+        QTest::addColumn<int>("reports");    // --reports; 0 until stopped
+        QTest::addColumn<bool>("interrupt"); // stopped as by SIGTERM once "DZ" has gone out
         QTest::addColumn<int>("status");
-        QTest::newRow("two reports asked, two come") << false << 2 << int(PortStatus::Ok);
-        QTest::newRow("a silent reader") << true << 3 << int(PortStatus::NoAnswer);
+        QTest::newRow("--reports 2, two come")
+            << false << false << 2 << false << int(PortStatus::Ok);
+        QTest::newRow("a silent reader, --timeout")
+            << true << false << 3 << false << int(PortStatus::NoAnswer);
+        QTest::newRow("--timeout, the report comes after W2")
+            << false << true << 3 << false << int(PortStatus::NoAnswer);
+        QTest::newRow("SIGTERM, the report comes after W2")
+            << false << true << 0 << true << int(PortStatus::NoAnswer);
     }
     void alignmentEndsWithTheExitCommands() {
         QFETCH(bool, silent);
+        QFETCH(bool, late);
         QFETCH(int, reports);
+        QFETCH(bool, interrupt);
         QFETCH(int, status);
         ReaderModel model;
-        AlignSession session({QStringLiteral("COM1"), 1, QStringLiteral("memory"), false}, reports,
-                             false, 0.5, nullptr, memoryTransports(model, {silent, {}, {}}));
+        AlignSession* stopping = nullptr;
+        MemoryTransport::Faults faults{silent, {}, {}, {}, {}};
+        faults.written = [&stopping](const QByteArray& frame) {
+            if (stopping && frame.mid(1, 2) == "DZ")
+                QTimer::singleShot(0, stopping, &AlignSession::stop);
+        };
+        if (late)
+            faults = {silent, {}, faults.written, "DZ", "W2"};
+        AlignSession session(memoryTarget(), reports, false, 0.3, nullptr,
+                             memoryTransports(model, faults));
+        if (interrupt)
+            stopping = &session;
         QSignalSpy finished(&session, &AlignSession::finished);
         QSignalSpy measured(&session, &AlignSession::measured);
         session.start();
         QVERIFY(finished.wait(10000));
         QVERIFY2(int(session.result().status) == status, qPrintable(session.result().error));
-        QCOMPARE(measured.size(), silent ? 0 : reports);
+        QCOMPARE(measured.size(), silent || late ? 0 : reports);
+        QTest::qWait(200); // anything still to come
         const QList<QByteArray> codes = model.receivedCodes();
         QCOMPARE(codes.mid(codes.size() - 2), (QList<QByteArray>{"+5", "W2"}));
     }

@@ -1,5 +1,5 @@
+#include "link/port_error.h"
 #include "link/port_map.h"
-#include "link/port_probe.h"
 #include "protocol/hex_to_long.h"
 #include "protocol/reader_command.h"
 
@@ -38,10 +38,11 @@ private slots:
 
     void portMapDefaultsAndExplicitMaps() {
         PortMap platform = PortMap::platformDefault();
-        platform.map(3, QStringLiteral("/dev/ttyUSB0"));
-        const QStringList devices = {platform.deviceFor(0),  platform.deviceFor(1),
-                                     platform.deviceFor(3),  platform.deviceFor(16),
-                                     platform.deviceFor(17), PortMap::explicitOnly().deviceFor(1)};
+        platform.map(ComPort{3}, PortAddress::devicePath(QStringLiteral("/dev/ttyUSB0")));
+        QStringList devices;
+        for (const int n : {0, 1, 3, 16, 17})
+            devices << platform.addressFor(ComPort{n}).text();
+        devices << PortMap::explicitOnly().addressFor(ComPort{1}).text();
         QCOMPARE(devices, (QStringList{QString(), QStringLiteral("/dev/ttyS0"),
                                        QStringLiteral("/dev/ttyUSB0"),
                                        QStringLiteral("/dev/ttyS15"), QString(), QString()}));
@@ -74,8 +75,8 @@ private slots:
             return;
         }
         QVERIFY2(assignment, qPrintable(error));
-        QCOMPARE(assignment->port, port);
-        QCOMPARE(assignment->device, device);
+        QCOMPARE(assignment->port, ComPort{port});
+        QCOMPARE(assignment->address.text(), device);
     }
 
     void symlinkAndTargetAreOnePort() {
@@ -92,22 +93,23 @@ private slots:
 
     void operatorMessagesNamePortAndReason() {
         const PortError busy{PortFailure::Busy, QStringLiteral("/dev/ttyUSB0"), {}};
-        QCOMPARE(describePortError(3, busy),
+        QCOMPARE(describePortError(ComPort{3}, busy),
                  QStringLiteral("COM3 (/dev/ttyUSB0) cannot be opened: it is in use by another "
                                 "program."));
         const PortError denied{PortFailure::NoPermission, QStringLiteral("/dev/ttyS0"), {}};
-        QVERIFY(describePortError(1, denied).contains(QStringLiteral("dialout")));
+        QVERIFY(describePortError(ComPort{1}, denied).contains(QStringLiteral("dialout")));
         // A device that was never there is not "lost"; one that went away while open is.
         const PortError missing{PortFailure::Missing, QStringLiteral("/nonexistent"), {}};
-        QCOMPARE(describePortNotOpen(1, missing),
+        QCOMPARE(describePortNotOpen(ComPort{1}, missing),
                  QStringLiteral("COM1 (/nonexistent) is not open: the device does not exist."));
         const PortError lost{PortFailure::Lost, QStringLiteral("/dev/ttyUSB1"),
                              QStringLiteral("Input/output error")};
-        QCOMPARE(describePortNotOpen(2, lost),
+        QCOMPARE(describePortNotOpen(ComPort{2}, lost),
                  QStringLiteral("COM2 (/dev/ttyUSB1) is not open: the device was lost."));
         const PortError other{PortFailure::Other, QStringLiteral("/dev/x"),
                               QStringLiteral("Input/output error")};
-        QVERIFY(describePortError(4, other).endsWith(QStringLiteral("Input/output error.")));
+        QVERIFY(
+            describePortError(ComPort{4}, other).endsWith(QStringLiteral("Input/output error.")));
     }
 };
 

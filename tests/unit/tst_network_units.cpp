@@ -84,30 +84,31 @@ private slots:
                                       << "" << 0;
         QTest::newRow("zero time-out") << "socket://host:4001?timeout=0"
                                        << "" << 0;
+        QTest::newRow("time-out past its range") << "socket://host:4001?timeout=61"
+                                                 << "" << 0;
     }
     void addresses() {
         QFETCH(QString, text);
         QFETCH(QString, canonical);
         QFETCH(int, timeoutMs);
-        QVERIFY(isNetworkAddress(text));
         QString error;
-        const auto address = parseNetworkAddress(text, &error);
+        const auto address = PortAddress::parse(text, &error);
         if (canonical.isEmpty()) {
             QVERIFY(!address);
             QVERIFY2(error.contains(text), qPrintable(error));
-            QCOMPARE(portAddressError(text), error);
             return;
         }
         QVERIFY2(address, qPrintable(error));
+        QVERIFY(address->isNetwork());
         QCOMPARE(address->text(), canonical);
-        QCOMPARE(address->timeoutMs, timeoutMs);
-        QVERIFY(portAddressError(text).isEmpty());
+        QCOMPARE(address->networkAddress().timeoutMs, timeoutMs);
     }
 
     void pathsStayPaths() {
         for (const char* path : {"/dev/ttyUSB0", "/tmp/a:b", "relative/rfc2217:x"}) {
-            QVERIFY(!isNetworkAddress(QLatin1String(path)));
-            QVERIFY(portAddressError(QLatin1String(path)).isEmpty());
+            QString error;
+            const auto address = PortAddress::parse(QLatin1String(path), &error);
+            QVERIFY2(address && !address->isNetwork(), qPrintable(error));
         }
     }
 

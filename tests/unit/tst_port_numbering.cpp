@@ -1,6 +1,6 @@
-#include "link/port_catalog.h"
-#include "link/port_numbering.h"
-#include "link/port_store.h"
+#include "ports/port_catalog.h"
+#include "ports/port_numbering.h"
+#include "ports/port_store.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -35,15 +35,22 @@ QMap<int, QString> numbered(const QStringList& rows) {
     return map;
 }
 
+template <typename Key> QMap<Key, PortAddress> addresses(const QStringList& rows) {
+    QMap<Key, PortAddress> map;
+    const QMap<int, QString> texts = numbered(rows);
+    for (auto it = texts.begin(); it != texts.end(); ++it)
+        map.insert(Key{it.key()}, PortAddress::devicePath(it.value()));
+    return map;
+}
+
 // The taken numbers as "COMn=device origin" (with "missing" for a device not found).
 QStringList table(const PortNumbering& numbering) {
     QStringList rows;
-    for (int n = 1; n <= PortNumbering::kPorts; ++n) {
+    for (const ComPort n : ComPort::all()) {
         const NumberedPort& port = numbering.port(n);
         if (port.origin != PortOrigin::None)
-            rows << QStringLiteral("COM%1=%2 %3%4")
-                        .arg(n)
-                        .arg(port.device, originName(port.origin),
+            rows << QStringLiteral("%1=%2 %3%4")
+                        .arg(n.label(), port.address.text(), originName(port.origin),
                              port.found ? QString() : QStringLiteral(" missing"));
     }
     return rows;
@@ -115,7 +122,8 @@ private slots:
         QFETCH(QStringList, stored);
         QFETCH(QStringList, unnumbered);
         const QList<FoundDevice> list = devices(found);
-        const PortNumbering result = numberPorts(list, numbered(remembered), numbered(thisRun));
+        const PortNumbering result =
+            numberPorts(list, addresses<int>(remembered), addresses<ComPort>(thisRun));
         if (found.size() == 17) {
             for (int n = 1; n <= 16; ++n)
                 expected << QStringLiteral("COM%1=/dev/ttyUSB%2 remembered").arg(n).arg(n - 1);
@@ -172,9 +180,11 @@ private slots:
         const QByteArray after = file.readAll();
         if (damaged) {
             QCOMPARE(after, text);
-            QCOMPARE(catalog.numbering().port(1).device, QStringLiteral("/dev/ttyUSB0"));
+            QCOMPARE(catalog.numbering().port(ComPort{1}).address.text(),
+                     QStringLiteral("/dev/ttyUSB0"));
             QString error;
-            QVERIFY(!catalog.apply({{5, QStringLiteral("/dev/ttyUSB0")}}, &error));
+            QVERIFY(!catalog.apply(
+                {{ComPort{5}, PortAddress::devicePath(QStringLiteral("/dev/ttyUSB0"))}}, &error));
             QVERIFY2(error.contains(path), qPrintable(error));
             QFile again(path);
             QVERIFY(again.open(QIODevice::ReadOnly));
@@ -200,14 +210,17 @@ private slots:
         QCOMPARE(table(catalog.numbering()),
                  L({"COM1=/dev/ttyS0 built-in", "COM2=/dev/ttyUSB0 remembered"}));
         QString error;
-        QVERIFY(catalog.apply({{5, QStringLiteral("/dev/ttyUSB0")}}, &error));
+        const PortAddress usb0 = PortAddress::devicePath(QStringLiteral("/dev/ttyUSB0"));
+        QVERIFY(catalog.apply({{ComPort{5}, usb0}}, &error));
         QCOMPARE(table(catalog.numbering()),
                  L({"COM1=/dev/ttyS0 built-in", "COM5=/dev/ttyUSB0 remembered"}));
         QCOMPARE(PortStore(path).load().assignments,
                  numbered(L({"COM5=/dev/serial/by-id/usb-FTDI_A1"})));
-        QVERIFY(!catalog.apply({{1, QStringLiteral("/dev/ttyUSB0")}}, &error));
+        QVERIFY(!catalog.apply({{ComPort{1}, usb0}}, &error));
         QVERIFY2(error.contains(QStringLiteral("built-in port /dev/ttyS0")), qPrintable(error));
-        QVERIFY(catalog.apply({{5, QString()}, {7, QStringLiteral("/tmp/any")}}, &error));
+        QVERIFY(catalog.apply(
+            {{ComPort{5}, {}}, {ComPort{7}, PortAddress::devicePath(QStringLiteral("/tmp/any"))}},
+            &error));
         QCOMPARE(PortStore(path).load().assignments,
                  numbered(L({"COM2=/dev/serial/by-id/usb-FTDI_A1", "COM7=/tmp/any"})));
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/port_address.h"
+
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -18,6 +20,10 @@ struct FoundDevice {
 // "FT232R USB UART, FTDI, serial A9xyz": what the system says about the device.
 QString deviceDescription(const FoundDevice& device);
 
+// Whether `device` (a path as given: the device, a by-id or by-path name, a symlink) is this
+// adapter. The one place that tells.
+bool isAdapter(const FoundDevice& adapter, const QString& device);
+
 // How an adapter is known from one plugging to the next: its by-id name (maker, product, serial
 // number), else its by-path name (the USB socket), else its device path.
 QString deviceIdentity(const FoundDevice& device);
@@ -35,23 +41,25 @@ enum class PortOrigin {
 QString originName(PortOrigin origin); // "built-in", "remembered", "this run", ""
 
 struct NumberedPort {
-    QString device;   // what is opened; empty when the number is free
-    QString identity; // the remembered identity, or the device
+    PortAddress address; // what is opened; empty when the number is free
+    QString identity;    // the remembered identity, or the address
     PortOrigin origin = PortOrigin::None;
     bool found = false; // on the device list now
     FoundDevice details;
 };
 
 struct PortNumbering {
-    static constexpr int kPorts = 16;
-    std::array<NumberedPort, kPorts> ports; // [0] is COM1
-    QList<FoundDevice> unnumbered;          // no number was free for these
-    QMap<int, QString> newlyRemembered;     // COMn -> identity, given now, to be stored
+    std::array<NumberedPort, ComPort::kCount> ports; // [0] is COM1
+    QList<FoundDevice> unnumbered;                   // no number was free for these
+    QMap<int, QString> newlyRemembered;              // COMn -> identity, given now, to be stored
 
-    const NumberedPort& port(int n) const { return ports[static_cast<std::size_t>(n - 1)]; }
+    const NumberedPort& port(ComPort n) const {
+        return ports[static_cast<std::size_t>(n.number - 1)];
+    }
 };
 
-// COM1 to COM16 for the devices found. `remembered` is COMn -> identity as stored; `thisRun`
-// is COMn -> device, which holds over everything and is not stored.
-PortNumbering numberPorts(const QList<FoundDevice>& found, const QMap<int, QString>& remembered,
-                          const QMap<int, QString>& thisRun);
+// COM1 to COM16 for the devices found. `remembered` is COMn -> identity as stored (an adapter's
+// name, a device path or an address); `thisRun` holds over everything and is not stored.
+PortNumbering numberPorts(const QList<FoundDevice>& found,
+                          const QMap<int, PortAddress>& remembered,
+                          const QMap<ComPort, PortAddress>& thisRun);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/port_numbering.h"
+#include "ports/port_numbering.h"
 
 #include <QList>
 #include <functional>

@@ -1,4 +1,6 @@
-#include "link/port_store.h"
+#include "ports/port_store.h"
+
+#include "link/port_address.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,10 +32,8 @@ QString damage(const QByteArray& text) {
 }
 
 int comNumber(const QString& key) {
-    static const QRegularExpression pattern(QStringLiteral("^COM([0-9]{1,2})\\z"));
-    const auto match = pattern.match(key);
-    const int n = match.hasMatch() ? match.captured(1).toInt() : 0;
-    return n >= 1 && n <= 16 ? n : 0;
+    const auto port = key.startsWith(QStringLiteral("COM")) ? ComPort::parse(key) : std::nullopt;
+    return port ? port->number : 0;
 }
 
 PortStore::Contents read(const QString& path) {
@@ -99,8 +99,9 @@ bool PortStore::update(const std::function<void(QMap<int, QString>&)>& edit, QSt
     edit(after);
     QSettings settings(path_, QSettings::IniFormat);
     settings.beginGroup(kGroup);
-    for (int n = 1; n <= 16; ++n) {
-        const QString key = QStringLiteral("COM%1").arg(n);
+    for (const ComPort port : ComPort::all()) {
+        const int n = port.number;
+        const QString key = port.label();
         if (after.contains(n))
             settings.setValue(key, after.value(n));
         else

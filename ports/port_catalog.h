@@ -1,9 +1,9 @@
 #pragma once
 
-#include "link/device_list.h"
 #include "link/port_map.h"
-#include "link/port_numbering.h"
-#include "link/port_store.h"
+#include "ports/device_list.h"
+#include "ports/port_numbering.h"
+#include "ports/port_store.h"
 
 #include <QList>
 #include <QMap>
@@ -14,7 +14,7 @@
 // numbers stored as they are found, so they keep them.
 class PortCatalog {
 public:
-    PortCatalog(DeviceList devices, PortStore store, QMap<int, QString> thisRun);
+    PortCatalog(DeviceList devices, PortStore store, QMap<ComPort, PortAddress> thisRun);
 
     // Looks for the devices again and renumbers.
     const PortNumbering& refresh();
@@ -22,27 +22,30 @@ public:
     const QList<FoundDevice>& found() const { return found_; }
     PortMap portMap() const;
     const PortStore& store() const { return store_; }
-    const QMap<int, QString>& thisRun() const { return thisRun_; }
+    const QMap<ComPort, PortAddress>& thisRun() const { return thisRun_; }
 
-    // Why the file could not be used; empty when it could. takeStoreProblem() gives it once.
+    // Why the file could not be used, or a number could not be stored in it; empty when all
+    // went well. takeStoreProblem() gives each problem once.
     const QString& storeProblem() const { return storeProblem_; }
     QString takeStoreProblem();
 
-    // COMn for `device` (a found adapter by any of its names, or any device path), or, with an
-    // empty device, COMn freed. Stored at once, then renumbered.
+    // COMn for `address` (a found adapter by any of its names, any device path, or a reader
+    // on the network), or, with an empty address, COMn freed. Stored at once, then renumbered.
     struct Change {
-        int port = 0;
-        QString device;
+        ComPort port;
+        PortAddress address;
     };
     bool apply(const QList<Change>& changes, QString* error);
 
-    // The identity `device` is remembered by.
-    QString identityOf(const QString& device) const;
+    // The identity `address` is remembered by.
+    QString identityOf(const PortAddress& address) const;
 
 private:
+    void setStoreProblem(const QString& problem);
+
     DeviceList devices_;
     PortStore store_;
-    QMap<int, QString> thisRun_;
+    QMap<ComPort, PortAddress> thisRun_;
     QList<FoundDevice> found_;
     PortNumbering numbering_;
     QString storeProblem_;

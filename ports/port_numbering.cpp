@@ -1,5 +1,6 @@
-#include "link/port_numbering.h"
+#include "ports/port_numbering.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -21,13 +22,22 @@ QString deviceDescription(const FoundDevice& device) {
     return parts.join(QStringLiteral(", "));
 }
 
+bool isAdapter(const FoundDevice& adapter, const QString& device) {
+    if (device.isEmpty())
+        return false;
+    if (device == adapter.path || device == adapter.byId || device == adapter.byPath)
+        return true;
+    const QString real = QFileInfo(device).canonicalFilePath();
+    return !real.isEmpty() && real == QFileInfo(adapter.path).canonicalFilePath();
+}
+
 int builtInIndex(const QString& path) {
     static const QRegularExpression pattern(QStringLiteral("^/dev/ttyS([0-9]{1,2})\\z"));
     const auto match = pattern.match(path);
     if (!match.hasMatch())
         return -1;
     const int n = match.captured(1).toInt();
-    return n < PortNumbering::kPorts ? n : -1;
+    return n < ComPort::kCount ? n : -1;
 }
 
 QString originName(PortOrigin origin) {
@@ -45,11 +55,6 @@ QString originName(PortOrigin origin) {
 }
 
 namespace {
-bool names(const FoundDevice& device, const QString& path) {
-    return path == device.path || (!device.byId.isEmpty() && path == device.byId) ||
-           (!device.byPath.isEmpty() && path == device.byPath);
-}
-
 // ttyUSB2 before ttyUSB10.
 bool naturalOrder(const FoundDevice& a, const FoundDevice& b) {
     if (a.path.size() != b.path.size())
@@ -58,29 +63,34 @@ bool naturalOrder(const FoundDevice& a, const FoundDevice& b) {
 }
 } // namespace
 
-PortNumbering numberPorts(const QList<FoundDevice>& found, const QMap<int, QString>& remembered,
-                          const QMap<int, QString>& thisRun) {
+PortNumbering numberPorts(const QList<FoundDevice>& found,
+                          const QMap<int, PortAddress>& remembered,
+                          const QMap<ComPort, PortAddress>& thisRun) {
     PortNumbering result;
     const auto slot = [&result](int n) -> NumberedPort& {
         return result.ports[static_cast<std::size_t>(n - 1)];
     };
-    const auto inRange = [](int n) { return n >= 1 && n <= PortNumbering::kPorts; };
+    const auto inRange = [](int n) { return ComPort{n}.isValid(); };
+    const auto names = [](const FoundDevice& device, const PortAddress& address) {
+        return !address.isNetwork() && isAdapter(device, address.path());
+    };
 
     // The devices this run names are numbered by it and by nothing else.
     QList<FoundDevice> rest;
     for (const FoundDevice& device : found) {
         const bool named =
             std::any_of(thisRun.begin(), thisRun.end(),
-                        [&device](const QString& path) { return names(device, path); });
+                        [&](const PortAddress& address) { return names(device, address); });
         if (!named)
             rest << device;
     }
     std::sort(rest.begin(), rest.end(), naturalOrder);
     for (auto it = thisRun.begin(); it != thisRun.end(); ++it) {
-        if (!inRange(it.key()))
+        if (!it.key().isValid())
             continue;
-        NumberedPort& port = slot(it.key());
-        port.device = port.identity = it.value();
+        NumberedPort& port = slot(it.key().number);
+        port.address = it.value();
+        port.identity = it.value().text();
         port.origin = PortOrigin::ThisRun;
         for (const FoundDevice& device : found) {
             if (names(device, it.value())) {
@@ -96,7 +106,8 @@ PortNumbering numberPorts(const QList<FoundDevice>& found, const QMap<int, QStri
         if (index < 0) {
             adapters << device;
         } else if (NumberedPort& port = slot(index + 1); port.origin == PortOrigin::None) {
-            port = {device.path, device.path, PortOrigin::BuiltIn, true, device};
+            port = {PortAddress::devicePath(device.path), device.path, PortOrigin::BuiltIn, true,
+                    device};
         } else {
             result.unnumbered << device;
         }
@@ -104,16 +115,21 @@ PortNumbering numberPorts(const QList<FoundDevice>& found, const QMap<int, QStri
 
     // Numbers remembered for adapters, present or not, are not free for others.
     QMap<QString, int> numberOf;
+    QMap<QString, PortAddress> addressOf;
     for (auto it = remembered.begin(); it != remembered.end(); ++it) {
-        if (inRange(it.key()) && !numberOf.contains(it.value()))
-            numberOf.insert(it.value(), it.key());
+        const QString identity = it.value().text();
+        if (inRange(it.key()) && !identity.isEmpty() && !numberOf.contains(identity)) {
+            numberOf.insert(identity, it.key());
+            addressOf.insert(identity, it.value());
+        }
     }
     QList<FoundDevice> unplaced;
     for (const FoundDevice& device : std::as_const(adapters)) {
         const QString identity = deviceIdentity(device);
         const auto known = numberOf.constFind(identity);
         if (known != numberOf.constEnd() && slot(*known).origin == PortOrigin::None)
-            slot(*known) = {device.path, identity, PortOrigin::Remembered, true, device};
+            slot(*known) = {PortAddress::devicePath(device.path), identity, PortOrigin::Remembered,
+                            true, device};
         else
             unplaced << device;
     }
@@ -121,21 +137,21 @@ PortNumbering numberPorts(const QList<FoundDevice>& found, const QMap<int, QStri
     for (auto it = numberOf.begin(); it != numberOf.end(); ++it) {
         NumberedPort& port = slot(it.value());
         if (port.origin == PortOrigin::None)
-            port = {it.key(), it.key(), PortOrigin::Remembered, false, {}};
+            port = {addressOf.value(it.key()), it.key(), PortOrigin::Remembered, false, {}};
     }
     // The rest take the lowest free number (every remembered one is taken by now).
     for (const FoundDevice& device : std::as_const(unplaced)) {
         const QString identity = deviceIdentity(device);
         const bool displaced = numberOf.contains(identity); // its number is held this run
         int n = 1;
-        while (n <= PortNumbering::kPorts && slot(n).origin != PortOrigin::None)
+        while (n <= ComPort::kCount && slot(n).origin != PortOrigin::None)
             ++n;
-        if (n > PortNumbering::kPorts) {
+        if (n > ComPort::kCount) {
             result.unnumbered << device;
             continue;
         }
-        slot(n) = {device.path, identity, displaced ? PortOrigin::ThisRun : PortOrigin::Remembered,
-                   true, device};
+        slot(n) = {PortAddress::devicePath(device.path), identity,
+                   displaced ? PortOrigin::ThisRun : PortOrigin::Remembered, true, device};
         if (!displaced)
             result.newlyRemembered.insert(n, identity);
     }

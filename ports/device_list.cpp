@@ -1,4 +1,4 @@
-#include "link/device_list.h"
+#include "ports/device_list.h"
 
 #include <QDir>
 #include <QFile>
