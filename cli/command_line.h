@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/port_map.h"
+#include "reader_ops/reader_state.h"
 
 #include <QList>
 #include <QString>
@@ -37,6 +38,11 @@ struct CommandLine {
     QString reportPath;
     QString reportDir; // commands: one report per port in this folder
     QString tracePath; // "-" for standard error; empty for none
+    // verify, save: the words expected instead of the default configuration, read from a
+    // settings report (--expect), and that report's path as given.
+    std::optional<SettingsTable> expectedWords;
+    QString expectPath;
+    QString metricsPath; // verify: node_exporter's textfile; empty for none
     bool simulate = false;
     bool json = false;
     bool yes = false;
