@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 build=${KSR_PACKAGE_BUILD:-build}
 
 source .ci/need.sh
-need qt6-base-dev qt6-serialport-dev libxcb1-dev cmake make g++ dpkg-dev file librsvg2-bin \
+need qt6-base-dev qt6-serialport-dev qt6-l10n-tools libxcb1-dev cmake make g++ dpkg-dev file librsvg2-bin \
   lintian desktop-file-utils appstream man-db groff-base
 
 step() { echo "+ $*"; }
@@ -33,7 +33,7 @@ dpkg-deb --info "$deb"
 dpkg-deb --contents "$deb"
 [ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "package version is not $version"
 depends=$(dpkg-deb --field "$deb" Depends)
-for library in libc6 libqt6core6 libqt6serialport6 libqt6widgets6; do
+for library in libc6 libqt6core6 libqt6serialport6 libqt6widgets6 qt6-translations-l10n; do
   [[ "$depends" == *"$library "* ]] || fail "Depends lacks $library: $depends"
 done
 

@@ -7,13 +7,15 @@ LineLog::LineLog(qsizetype capacity) : capacity_(std::max<qsizetype>(capacity, 1
 void LineLog::append(LineEntry entry) {
     ++appended_;
     if (count_ < capacity_) {
-        // Grows as entries come, so a window that saw little holds little.
+        // Grows as entries come, so a line that saw little holds little.
         ring_.push_back(std::move(entry));
         ++count_;
-        return;
+    } else {
+        ring_[static_cast<std::size_t>(first_)] = std::move(entry);
+        first_ = (first_ + 1) % capacity_;
     }
-    ring_[static_cast<std::size_t>(first_)] = std::move(entry);
-    first_ = (first_ + 1) % capacity_;
+    if (onAppended_)
+        onAppended_();
 }
 
 void LineLog::clear() {
