@@ -85,7 +85,8 @@ grab_main() {
   wait "$pid" || true
 }
 grab_main de_DE.UTF-8 2 "Barcodeleser-Testprogramm  KSR-6400/6500" main-window-de-200.png
-grab_main zh_CN.UTF-8 1 "条码阅读器测试工具  KSR-6400/6500" main-window-zh.png
+# (xdotool matches the Chinese caption by its model pair.)
+grab_main zh_CN.UTF-8 1 ".*  KSR-6400/6500" main-window-zh.png
 EOF
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash "$work/grab.sh" "$program" "$out" "$work"
