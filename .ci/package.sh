@@ -33,9 +33,15 @@ dpkg-deb --info "$deb"
 dpkg-deb --contents "$deb"
 [ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "package version is not $version"
 depends=$(dpkg-deb --field "$deb" Depends)
-for library in libc6 libqt6core6 libqt6serialport6 libqt6widgets6 qt6-translations-l10n; do
+for library in libc6 libqt6core6 libqt6serialport6 libqt6widgets6; do
   [[ "$depends" == *"$library "* ]] || fail "Depends lacks $library: $depends"
 done
+# Qt's own translations of the standard buttons, and a font with the Chinese glyphs.
+for package in qt6-translations-l10n fonts-noto-cjk; do
+  [[ "$depends" == *"$package"* ]] || fail "Depends lacks $package: $depends"
+done
+dpkg-deb --contents "$deb" | grep -q 'usr/share/ksr-utility/translations/ksr-utility_de.qm' ||
+  fail "the translations are not in the package"
 
 step "lintian"
 lintian --fail-on error,warning --display-info --pedantic "$deb"
