@@ -5,6 +5,10 @@
 LineLog::LineLog(qsizetype capacity) : capacity_(std::max<qsizetype>(capacity, 1)) {}
 
 void LineLog::append(LineEntry entry) {
+    // A chunk read from a port carries the read buffer's room (kilobytes); kept 10,000 times
+    // that would be a lot of memory, and growing the heap for it costs time on every chunk.
+    if (entry.bytes.capacity() > entry.bytes.size())
+        entry.bytes.squeeze();
     ++appended_;
     if (count_ < capacity_) {
         // Grows as entries come, so a line that saw little holds little.
