@@ -104,6 +104,12 @@ SEEDS = {
                                            + [255, 250, 44, 105, 200, 255, 240]
                                            + [255, 250, 44, 101] + [1] * 100 + [255, 240]),
     },
+    "settings_baseline": {
+        "report": b"".join(b"%X\r\n" % word for word in WORDS),
+        "lf": b"".join(b"%x\n" % word for word in WORDS),
+        "cut": b"".join(b"%X\r\n" % word for word in WORDS[:20]),
+        "not_hex": b"474A\r\n22G1\r\n",
+    },
     "reader_commands": {
         "verify": b"\x00" + esc("Z3"),
         "operations": b"\x01" + esc("Z3", "ST", "Z2", "DZ", "P6", "+5", "W2", "U8"),

@@ -76,7 +76,7 @@ VerificationJudgement judgeVerification(const QString& reply, const SettingsTabl
                                    kLineBreak + Messages::tr("Expecting %1").arg(expectedFirmware));
     }
     if (!judgement.differences.isEmpty())
-        judgement.steps << warning(Messages::tr("Settings are different from Default values"),
+        judgement.steps << warning(Messages::tr(kSettingsDifferWarning),
                                    settingsDifferencesText(judgement.differences));
     judgement.steps << status(true);
     return judgement;
