@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 build=${KSR_PACKAGE_BUILD:-build}
 
 source .ci/need.sh
-need qt6-base-dev qt6-serialport-dev libxcb1-dev cmake make g++ dpkg-dev file librsvg2-bin \
+need qt6-base-dev qt6-serialport-dev qt6-l10n-tools libxcb1-dev cmake make g++ dpkg-dev file librsvg2-bin \
   lintian desktop-file-utils appstream man-db groff-base systemd
 
 step() { echo "+ $*"; }
@@ -36,6 +36,12 @@ depends=$(dpkg-deb --field "$deb" Depends)
 for library in libc6 libqt6core6 libqt6serialport6 libqt6widgets6; do
   [[ "$depends" == *"$library "* ]] || fail "Depends lacks $library: $depends"
 done
+# Qt's own translations of the standard buttons, and a font with the Chinese glyphs.
+for package in qt6-translations-l10n fonts-noto-cjk; do
+  [[ "$depends" == *"$package"* ]] || fail "Depends lacks $package: $depends"
+done
+dpkg-deb --contents "$deb" | grep -q 'usr/share/ksr-utility/translations/ksr-utility_de.qm' ||
+  fail "the translations are not in the package"
 
 step "lintian"
 lintian --fail-on error,warning --display-info --pedantic "$deb"

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 build=${KSR_ASAN_BUILD:-build-asan}
 
 source .ci/need.sh
-need clang-14 libclang-rt-14-dev qt6-base-dev qt6-serialport-dev libxcb1-dev cmake make ccache \
+need clang-14 libclang-rt-14-dev qt6-base-dev qt6-serialport-dev qt6-l10n-tools libxcb1-dev cmake make ccache \
   xvfb xauth
 
 # The flags are the preset's (-O1: far quicker to build than -O2, quick enough to run).

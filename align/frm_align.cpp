@@ -5,6 +5,7 @@
 #include "ui/required_child.h"
 
 #include <QHideEvent>
+#include <QLocale>
 #include <QShowEvent>
 #include <cmath>
 
@@ -13,8 +14,9 @@ constexpr int kMarkerLineWidth = 6;
 constexpr qreal kMarkerRadius = 250;
 constexpr qreal kBarHalfWidth = 50;
 
-const QString kCaption = QStringLiteral("Align Reader");
-const QString kNoReportsCaption = QStringLiteral("Align Reader - no reports from the reader");
+constexpr char kCaption[] = QT_TRANSLATE_NOOP("frmAlign", "Align Reader");
+constexpr char kNoReportsCaption[] =
+    QT_TRANSLATE_NOOP("frmAlign", "Align Reader - no reports from the reader");
 
 // Halves go to the even neighbour.
 qreal roundEven(qreal v) {
@@ -39,23 +41,23 @@ const WindowLayout& frmAlign::layout() {
     constexpr Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignTop;
     constexpr Qt::Alignment left = Qt::AlignLeft | Qt::AlignTop;
     // clang-format off
-    static const WindowLayout table{"frmAlign", "Align Reader", {5745, 5610}, {
+    static const WindowLayout table{"frmAlign", QT_TRANSLATE_NOOP("frmAlign", "Align Reader"), {5745, 5610}, {
         {.name = "Picture1", .kind = Canvas, .twips = {840, 480, 3132, 3132}},
         {.name = "Picture2", .kind = Canvas, .twips = {840, 4440, 3132, 372}},
         {.name = "Picture3", .kind = Canvas, .twips = {5160, 480, 372, 4932}},
-        {.name = "Label3", .kind = Label, .caption = "High", .twips = {1920, 120, 972, 252},
+        {.name = "Label3", .kind = Label, .caption = QT_TRANSLATE_NOOP("frmAlign", "High"), .twips = {1920, 120, 972, 252},
          .font = axis, .alignment = centred},
-        {.name = "Label6", .kind = Label, .caption = "Left", .twips = {120, 1920, 612, 252},
+        {.name = "Label6", .kind = Label, .caption = QT_TRANSLATE_NOOP("frmAlign", "Left"), .twips = {120, 1920, 612, 252},
          .font = axis, .alignment = centred},
-        {.name = "Label5", .kind = Label, .caption = "Right", .twips = {4080, 1920, 732, 252},
+        {.name = "Label5", .kind = Label, .caption = QT_TRANSLATE_NOOP("frmAlign", "Right"), .twips = {4080, 1920, 732, 252},
          .font = axis, .alignment = centred},
-        {.name = "Label4", .kind = Label, .caption = "Low", .twips = {2040, 3720, 732, 252},
+        {.name = "Label4", .kind = Label, .caption = QT_TRANSLATE_NOOP("frmAlign", "Low"), .twips = {2040, 3720, 732, 252},
          .font = axis, .alignment = centred},
-        {.name = "Label1", .kind = Label, .caption = "Close", .twips = {240, 4560, 612, 252},
+        {.name = "Label1", .kind = Label, .caption = QT_TRANSLATE_NOOP("frmAlign", "Close"), .twips = {240, 4560, 612, 252},
          .font = axis, .alignment = left},
-        {.name = "Label2", .kind = Label, .caption = "Far", .twips = {4080, 4560, 372, 252},
+        {.name = "Label2", .kind = Label, .caption = QT_TRANSLATE_NOOP("frmAlign", "Far"), .twips = {4080, 4560, 372, 252},
          .font = axis, .alignment = left},
-        {.name = "cmdQuit", .kind = Button, .caption = "Exit", .twips = {3360, 5040, 1092, 372}},
+        {.name = "cmdQuit", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmAlign", "Exit"), .twips = {3360, 5040, 1092, 372}},
     }};
     // clang-format on
     return table;
@@ -77,6 +79,10 @@ void frmAlign::buildControls() {
     control(Label1, "Label1");
     control(Label2, "Label2");
     control(cmdQuit, "cmdQuit");
+    Picture1->setAccessibleName(tr("Target across and along the scan"));
+    Picture2->setAccessibleName(tr("Distance"));
+    Picture3->setAccessibleName(tr("Scan profile"));
+    describeMeasurement(nullptr);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -103,7 +109,7 @@ void frmAlign::Form_Load() {
     Picture2->clear();
     Picture3->clear();
     cycle.expectReports();
-    setWindowTitle(kCaption);
+    setWindowTitle(tr(kCaption));
     Timer1->setInterval(kAlignCycleIntervalMs);
     Timer1->start();
     line_.start();
@@ -114,7 +120,7 @@ void frmAlign::Timer1_Timer() {
     const AlignCycle::TickResult result = line_.tick();
     switch (result.step) {
     case AlignCycle::Step::Process:
-        setWindowTitle(kCaption);
+        setWindowTitle(tr(kCaption));
         ProcessReport(result.report);
         break;
     case AlignCycle::Step::NoReports:
@@ -141,6 +147,33 @@ void frmAlign::ProcessReport(QStringView body) {
     DrawCrosshair(kBlack);
     PlotDistance(m.distanceFraction);
     DrawProfile(m.E, m.n);
+    describeMeasurement(&m);
+}
+
+void frmAlign::describeMeasurement(const AlignmentMeasure* measure) {
+    const auto place = [](float fraction) { return QLocale().toString(fraction, 'f', 2); };
+    QString across;
+    QString distance;
+    if (!measure)
+        across = tr("No reports from the reader.");
+    else if (measure->balance <= 0)
+        across = tr("No target found.");
+    else if (MarkerOutside)
+        across = tr("Target outside: across %1, along %2 (0.50 is centred).")
+                     .arg(place(measure->balance), place(measure->centrePosition));
+    else
+        across = tr("Target inside: across %1, along %2 (0.50 is centred).")
+                     .arg(place(measure->balance), place(measure->centrePosition));
+    if (!measure || measure->distanceFraction <= 0)
+        distance = tr("No distance measured.");
+    else if (insideAlignmentBand(measure->distanceFraction))
+        distance =
+            tr("Distance inside: %1 (0.50 is centred).").arg(place(measure->distanceFraction));
+    else
+        distance =
+            tr("Distance outside: %1 (0.50 is centred).").arg(place(measure->distanceFraction));
+    Picture1->setAccessibleDescription(across);
+    Picture2->setAccessibleDescription(distance);
 }
 
 void frmAlign::showNoReports() {
@@ -148,7 +181,8 @@ void frmAlign::showNoReports() {
     PlotMarker(0, 0);
     DrawCrosshair(kBlack);
     PlotDistance(-1);
-    setWindowTitle(kNoReportsCaption);
+    describeMeasurement(nullptr);
+    setWindowTitle(tr(kNoReportsCaption));
 }
 
 void frmAlign::DrawCrosshair(QColor colour) {

@@ -73,6 +73,8 @@ private:
     void drawMarkerShape(CanvasPainter& painter, QColor colour) const;
     // The reader has stopped answering: the marker and the bar go, the caption says why.
     void showNoReports();
+    // Tells a screen reader where the target stands, as the plot shows it.
+    void describeMeasurement(const AlignmentMeasure* measure);
 
     ReaderLink& link_;
     AlignmentLine line_{link_, cycle};

@@ -22,7 +22,8 @@
 
 namespace {
 // What the button is called; on screen its run of blanks breaks it into two lines.
-const QString kSymbolsCaption = QStringLiteral("    Symbology               Identifier");
+constexpr char kSymbolsCaption[] =
+    QT_TRANSLATE_NOOP("frmExec", "    Symbology               Identifier");
 
 // The window blocks the main window alone, not the Line window, and Ctrl+L works in it too.
 void keepLineWindowUsable(QWidget& window, QAction& showLine) {
@@ -41,6 +42,8 @@ void setStatusColours(QLabel* label, const QColor& background, const QColor& tex
 frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget* parent)
     : QWidget(parent), link_(std::move(ports)), prompter_(prompter),
       reportPath_(std::move(reportPath)) {
+    // Kept from the start, so the Line window opened after a failed verification shows it.
+    link_.keepLineLog();
     buildControls();
     connect(Timer1, &QTimer::timeout, this, &frmExec::Timer1_Timer);
     // The operator's entry points are guarded; the handlers themselves stay callable from the
@@ -81,9 +84,9 @@ frmExec::~frmExec() = default;
 const WindowLayout& frmExec::layout() {
     using enum ControlSpec::Kind;
     // clang-format off
-    static const WindowLayout table{"frmExec", "Barcode Reader Test Utility  KSR-6400/6500",
+    static const WindowLayout table{"frmExec", QT_TRANSLATE_NOOP("frmExec", "Barcode Reader Test Utility  KSR-6400/6500"),
                                     {5565, 2280}, {
-        {.name = "frmSetup", .kind = GroupBox, .caption = "COM Setup",
+        {.name = "frmSetup", .kind = GroupBox, .caption = QT_TRANSLATE_NOOP("frmExec", "COM Setup"),
          .twips = {120, 120, 2052, 972}},
         {.name = "cboComPorts", .kind = ComboBox, .twips = {360, 360, 1332, 288}, .tabIndex = 1,
          .parent = "frmSetup"},
@@ -92,26 +95,26 @@ const WindowLayout& frmExec::layout() {
          .tabIndex = 8, .parent = "frmSetup"},
         {.name = "lblCOMM", .kind = Label, .caption = "lblCOMM", .twips = {600, 1320, 972, 252},
          .font = ControlSpec::Font::Bold, .alignment = Qt::AlignCenter},
-        {.name = "Label1", .kind = Label, .caption = "Firmware Version:",
+        {.name = "Label1", .kind = Label, .caption = QT_TRANSLATE_NOOP("frmExec", "Firmware Version:"),
          .twips = {120, 1920, 1332, 252}},
         {.name = "lblFWVersion", .kind = Label, .twips = {1440, 1920, 1212, 252}},
-        {.name = "cmdDefaults", .kind = Button, .caption = "VORN Defaults",
+        {.name = "cmdDefaults", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmExec", "VORN Defaults"),
          .twips = {2400, 240, 1332, 372}, .tabIndex = 3},
-        {.name = "cmdSave", .kind = Button, .caption = "Save Settings",
+        {.name = "cmdSave", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmExec", "Save Settings"),
          .twips = {2400, 720, 1332, 372}, .tabIndex = 4},
-        {.name = "chkSide", .kind = CheckBox, .caption = "Side Look",
+        {.name = "chkSide", .kind = CheckBox, .caption = QT_TRANSLATE_NOOP("frmExec", "Side Look"),
          .twips = {2520, 1440, 1095, 255}, .tabIndex = 7},
-        {.name = "cmdAlign", .kind = Button, .caption = "Align",
+        {.name = "cmdAlign", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmExec", "Align"),
          .twips = {4080, 240, 1332, 372}, .tabIndex = 0},
-        {.name = "cmdDecode", .kind = Button, .caption = "Decode Test",
+        {.name = "cmdDecode", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmExec", "Decode Test"),
          .twips = {4080, 720, 1332, 372}, .tabIndex = 2},
         // The caption's run of blanks wraps it onto two lines.
-        {.name = "cmdSymbols", .kind = Button, .caption = "Symbology\nIdentifier",
+        {.name = "cmdSymbols", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmExec", "Symbology\nIdentifier"),
          .twips = {4080, 1200, 1332, 492}, .tabIndex = 5},
-        {.name = "cmdSetup", .kind = Button, .caption = "Setup",
+        {.name = "cmdSetup", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmExec", "Setup"),
          .twips = {4080, 1800, 1332, 372}, .tabIndex = 6},
         // Below the port list, at its right end.
-        {.name = "cmdLine", .kind = Button, .caption = "Line", .twips = {1152, 672, 540, 276},
+        {.name = "cmdLine", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmExec", "Line"), .twips = {1152, 672, 540, 276},
          .tabIndex = 9, .parent = "frmSetup"},
     }};
     // clang-format on
@@ -142,16 +145,16 @@ void frmExec::buildControls() {
     control(cmdSymbols, "cmdSymbols");
     control(cmdSetup, "cmdSetup");
     control(cmdPorts, "cmdPorts");
-    cmdPorts->setToolTip(QStringLiteral("Ports"));
-    cmdPorts->setAccessibleName(QStringLiteral("Ports"));
+    cmdPorts->setToolTip(tr("Ports"));
+    cmdPorts->setAccessibleName(tr("Ports"));
     control(cmdLine, "cmdLine");
 
     lblCOMM->setAutoFillBackground(true);
     setStatusColours(lblCOMM, kRed, kWhite);
     cmdDecode->setEnabled(false);
-    cmdSymbols->setAccessibleName(kSymbolsCaption);
-    cmdLine->setToolTip(QStringLiteral("Show what goes to the reader and back (Ctrl+L)"));
-    actLine = new QAction(QStringLiteral("Line"), this);
+    cmdSymbols->setAccessibleName(tr(kSymbolsCaption));
+    cmdLine->setToolTip(tr("Show what goes to the reader and back (Ctrl+L)"));
+    actLine = new QAction(tr("Line"), this);
     actLine->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     addAction(actLine);
 
@@ -174,14 +177,15 @@ QString frmExec::portToolTip(qint16 port) const {
     const NumberedPort& numbered = catalog_->numbering().port(ComPort{port});
     QStringList lines{device};
     for (const auto& [what, text] :
-         {std::pair{"", numbered.details.description}, std::pair{"Maker: ", numbered.details.maker},
-          std::pair{"Serial number: ", numbered.details.serialNumber}}) {
+         {std::pair{QString(), numbered.details.description},
+          std::pair{tr("Maker: "), numbered.details.maker},
+          std::pair{tr("Serial number: "), numbered.details.serialNumber}}) {
         if (!text.isEmpty())
-            lines << QLatin1String(what) + text;
+            lines << what + text;
     }
     if (!numbered.found && numbered.origin == PortOrigin::Remembered &&
         !numbered.address.isNetwork())
-        lines << QStringLiteral("(not plugged in)");
+        lines << tr("(not plugged in)");
     return lines.join(u'\n');
 }
 
@@ -316,7 +320,7 @@ void frmExec::cmdPorts_Click() {
         return;
     QString error;
     if (!catalog_->apply(dialog.changes(), &error))
-        prompter_.warn(QStringLiteral("The port numbers were not stored: %1.").arg(error));
+        prompter_.warn(tr("The port numbers were not stored: %1.").arg(error));
     link_.setPorts(catalog_->portMap());
     // The open port stays open unless its own number now stands for another device.
     if (link_.isOpen() && link_.currentAddress().key() != openAddress.key()) {
@@ -386,7 +390,7 @@ void frmExec::ShowStatus(bool online) {
         setStatusColours(lblCOMM, kGreen, kBlack);
     else
         setStatusColours(lblCOMM, kRed, kWhite);
-    lblCOMM->setText(online ? QStringLiteral("Online") : QStringLiteral("Offline"));
+    lblCOMM->setText(online ? tr("Online") : tr("Offline"));
 }
 
 void frmExec::cmdAlign_Click() {
@@ -478,7 +482,7 @@ void frmExec::cmdSave_Click() {
     OperationContext ctx = context();
     if (runPermanentSave(ctx) != SaveOutcome::NotSent)
         return;
-    QString text = QStringLiteral("The settings were not saved as the power-on defaults.");
+    QString text = tr("The settings were not saved as the power-on defaults.");
     if (!link_.isOpen())
         text += QChar(u'\r') + describePortNotOpen(link_.currentComPort(), portProblem_);
     prompter_.warn(text);

@@ -17,10 +17,17 @@
 #include <QTextDocumentFragment>
 #include <QVBoxLayout>
 
-LineWindow::LineWindow(ReaderLink& link, QWidget* parent) : QWidget(parent), link_(link) {
+namespace {
+LineLog& keptLog(ReaderLink& link) {
+    link.keepLineLog();
+    return *link.lineLog();
+}
+} // namespace
+
+LineWindow::LineWindow(ReaderLink& link, QWidget* parent) : QWidget(parent), log_(keptLog(link)) {
     setWindowFlag(Qt::Window);
     setObjectName(QStringLiteral("LineWindow"));
-    setWindowTitle(QStringLiteral("Line"));
+    setWindowTitle(tr("Line"));
     setFont(dialogFont());
 
     view = new QPlainTextEdit(this);
@@ -30,7 +37,7 @@ LineWindow::LineWindow(ReaderLink& link, QWidget* parent) : QWidget(parent), lin
     view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     view->setMaximumBlockCount(int(log_.capacity()));
     view->setUndoRedoEnabled(false);
-    view->setAccessibleName(QStringLiteral("What went over the line"));
+    view->setAccessibleName(tr("What went over the line"));
 
     const auto button = [this](const QString& caption, const char* name) {
         auto* b = new QPushButton(caption, this);
@@ -38,14 +45,14 @@ LineWindow::LineWindow(ReaderLink& link, QWidget* parent) : QWidget(parent), lin
         b->setAutoDefault(false);
         return b;
     };
-    cmdPause = button(QStringLiteral("&Pause"), "cmdPause");
+    cmdPause = button(tr("&Pause"), "cmdPause");
     cmdPause->setCheckable(true);
-    cmdPause->setToolTip(QStringLiteral("Hold the view still; the line is still recorded"));
-    cmdClear = button(QStringLiteral("C&lear"), "cmdClear");
-    cmdCopy = button(QStringLiteral("&Copy"), "cmdCopy");
-    cmdCopy->setToolTip(QStringLiteral("Copy the selected lines, or all of them"));
-    cmdSave = button(QStringLiteral("&Save..."), "cmdSave");
-    cmdSave->setToolTip(QStringLiteral("Save the lines as a --trace file has them"));
+    cmdPause->setToolTip(tr("Hold the view still; the line is still recorded"));
+    cmdClear = button(tr("C&lear"), "cmdClear");
+    cmdCopy = button(tr("&Copy"), "cmdCopy");
+    cmdCopy->setToolTip(tr("Copy the selected lines, or all of them"));
+    cmdSave = button(tr("&Save..."), "cmdSave");
+    cmdSave->setToolTip(tr("Save the lines as a --trace file has them"));
     lblState = new QLabel(this);
     lblState->setObjectName(QStringLiteral("lblState"));
     lblState->setTextFormat(Qt::PlainText);
@@ -78,38 +85,26 @@ LineWindow::LineWindow(ReaderLink& link, QWidget* parent) : QWidget(parent), lin
 }
 
 LineWindow::~LineWindow() {
-    if (link_.lineObserver() == this)
-        link_.setLineObserver(nullptr);
+    log_.setOnAppended({});
 }
 
 void LineWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    link_.setLineObserver(this);
+    log_.setOnAppended([this] { entryArrived(); });
+    // What the line saw while the window was closed, the start's exchange included.
+    showNewEntries();
     // Opened, it is there to be read: the keys scroll the view.
     if (!event->spontaneous())
         view->setFocus();
 }
 
 void LineWindow::hideEvent(QHideEvent* event) {
-    // Minimised, it keeps recording; closed, the link tells it nothing and it formats nothing.
+    // Minimised, it keeps showing; closed, the log goes on without it and it formats nothing.
     if (!event->spontaneous()) {
-        link_.setLineObserver(nullptr);
+        log_.setOnAppended({});
         showTimer_.stop();
     }
     QWidget::hideEvent(event);
-}
-
-void LineWindow::lineData(double ms, const QString& port, TraceDirection direction,
-                          const QByteArray& bytes) {
-    const auto kind =
-        direction == TraceDirection::Sent ? LineEntry::Kind::Sent : LineEntry::Kind::Received;
-    log_.append(LineEntry{ms, port, kind, bytes, {}});
-    entryArrived();
-}
-
-void LineWindow::lineEvent(double ms, const QString& port, const QString& event) {
-    log_.append(LineEntry{ms, port, LineEntry::Kind::Event, {}, event});
-    entryArrived();
 }
 
 void LineWindow::entryArrived() {
@@ -154,11 +149,11 @@ void LineWindow::showNewEntries() {
 void LineWindow::showState() {
     QStringList state;
     if (cmdPause->isChecked() && log_.appended() > shown_)
-        state << QStringLiteral("Paused: %1 new lines wait.").arg(log_.appended() - shown_);
+        state << tr("Paused: %1 new lines wait.").arg(log_.appended() - shown_);
     else if (cmdPause->isChecked())
-        state << QStringLiteral("Paused.");
+        state << tr("Paused.");
     if (log_.dropped() > 0)
-        state << QStringLiteral("%1 older lines have gone; the window keeps the last %2.")
+        state << tr("%1 older lines have gone; the window keeps the last %2.")
                      .arg(log_.dropped())
                      .arg(log_.capacity());
     lblState->setText(state.join(u' '));
@@ -193,7 +188,7 @@ bool LineWindow::saveTo(const QString& path, QString* error) const {
 
 void LineWindow::chooseFileToSave() {
     // Not exec(): the alignment cycle and this window's own view go on while the operator picks.
-    auto* dialog = new QFileDialog(this, QStringLiteral("Save the line"),
+    auto* dialog = new QFileDialog(this, tr("Save the line"),
                                    QDir::home().filePath(QStringLiteral("line-trace.txt")));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -201,10 +196,10 @@ void LineWindow::chooseFileToSave() {
         QString why;
         if (saveTo(path, &why))
             return;
-        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Line"),
-                                    QStringLiteral("The line could not be saved to %1: %2")
-                                        .arg(QDir::toNativeSeparators(path), why),
-                                    QMessageBox::Ok, this);
+        auto* box = new QMessageBox(
+            QMessageBox::Warning, tr("Line"),
+            tr("The line could not be saved to %1: %2").arg(QDir::toNativeSeparators(path), why),
+            QMessageBox::Ok, this);
         box->setTextFormat(Qt::PlainText);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();

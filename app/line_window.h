@@ -12,9 +12,10 @@ class ReaderLink;
 
 // The "Line" window: what goes to the reader and what comes back, as it happens, with the
 // line's events. A window of its own, not a child of the main window, so the alignment, decode
-// and symbology windows, modal to the main window, leave it usable. It watches the link only
-// while it is shown; closed, it costs the line nothing.
-class LineWindow : public QWidget, private LineObserver {
+// and symbology windows, modal to the main window, leave it usable. It shows the link's own log,
+// kept from the start, so what went wrong before it was opened is there; closed, it formats
+// nothing.
+class LineWindow : public QWidget {
     Q_OBJECT
 public:
     explicit LineWindow(ReaderLink& link, QWidget* parent = nullptr);
@@ -48,15 +49,11 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void lineData(double ms, const QString& port, TraceDirection direction,
-                  const QByteArray& bytes) override;
-    void lineEvent(double ms, const QString& port, const QString& event) override;
     void entryArrived();
     void chooseFileToSave();
     void showState();
 
-    ReaderLink& link_;
-    LineLog log_;
+    LineLog& log_;
     QTimer showTimer_;
     // How many of the log's entries (counted as appended()) the view holds.
     qint64 shown_ = 0;

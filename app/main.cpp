@@ -5,6 +5,7 @@
 #include "link/line_trace.h"
 #include "ports/port_catalog.h"
 #include "ui/message_box_prompter.h"
+#include "ui/translations.h"
 #ifdef KSR_SIMULATOR
 #include "simulator/pty_reader.h"
 #include "simulator/read_timing.h"
@@ -51,6 +52,8 @@ std::unique_ptr<QObject> startSimulatedReader(CommandLine& options, int* exitCod
 int runWindow(int argc, char* argv[], CommandLine options) {
     QApplication app(argc, argv);
     nameApplication();
+    // The windows speak the desktop's language; the commands above never get here.
+    installTranslations();
     // Installed, the desktop finds the menu entry and icon through these (taskbar, dock, Wayland).
     QGuiApplication::setDesktopFileName(QStringLiteral(KSR_APP_ID));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("ksr-utility")));

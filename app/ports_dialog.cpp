@@ -19,19 +19,19 @@ PortsDialog::PortsDialog(const PortCatalog& catalog, const PortProbe& probe, QSt
 const WindowLayout& PortsDialog::layout() {
     using enum ControlSpec::Kind;
     // clang-format off
-    static const WindowLayout table{"PortsDialog", "Ports", {9600, 6240}, {
+    static const WindowLayout table{"PortsDialog", QT_TRANSLATE_NOOP("PortsDialog", "Ports"), {9600, 6240}, {
         {.name = "lblProblem", .kind = Label, .twips = {120, 60, 9360, 252}},
         {.name = "tblPorts", .kind = Table, .twips = {120, 360, 9360, 4680}, .tabIndex = 0},
-        {.name = "lblDevice", .kind = Label, .caption = "&Device:",
+        {.name = "lblDevice", .kind = Label, .caption = QT_TRANSLATE_NOOP("PortsDialog", "&Device:"),
          .twips = {120, 5190, 720, 252}},
         {.name = "cboDevice", .kind = ComboBox, .twips = {840, 5160, 4560, 312}, .tabIndex = 1},
-        {.name = "cmdAssign", .kind = Button, .caption = "&Assign", .twips = {5520, 5130, 1200, 372},
+        {.name = "cmdAssign", .kind = Button, .caption = QT_TRANSLATE_NOOP("PortsDialog", "&Assign"), .twips = {5520, 5130, 1200, 372},
          .tabIndex = 2},
-        {.name = "cmdFree", .kind = Button, .caption = "&Free", .twips = {6840, 5130, 1200, 372},
+        {.name = "cmdFree", .kind = Button, .caption = QT_TRANSLATE_NOOP("PortsDialog", "&Free"), .twips = {6840, 5130, 1200, 372},
          .tabIndex = 3},
-        {.name = "cmdOK", .kind = Button, .caption = "OK", .twips = {6840, 5700, 1200, 372},
+        {.name = "cmdOK", .kind = Button, .caption = QT_TRANSLATE_NOOP("PortsDialog", "OK"), .twips = {6840, 5700, 1200, 372},
          .tabIndex = 4},
-        {.name = "cmdCancel", .kind = Button, .caption = "Cancel",
+        {.name = "cmdCancel", .kind = Button, .caption = QT_TRANSLATE_NOOP("PortsDialog", "Cancel"),
          .twips = {8160, 5700, 1200, 372}, .tabIndex = 5},
     }};
     // clang-format on

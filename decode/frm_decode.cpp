@@ -7,15 +7,17 @@
 #include "ui/ui_metrics.h"
 
 #include <QHideEvent>
+#include <QLocale>
 #include <QPainter>
 #include <QShowEvent>
 
 namespace {
 constexpr int kTickIntervalMs = 50;
 constexpr int kScaleGapTwips = 60;
-constexpr char kNoData[] = "Barcode ID";
-const QString kCaption = QStringLiteral("Decode");
-const QString kNoReports = QStringLiteral(" - no reports from the reader");
+constexpr char kNoData[] = QT_TRANSLATE_NOOP("frmDecode", "Barcode ID");
+constexpr char kCaption[] = QT_TRANSLATE_NOOP("frmDecode", "Decode");
+constexpr char kNoReportsCaption[] =
+    QT_TRANSLATE_NOOP("frmDecode", "Decode - no reports from the reader");
 } // namespace
 
 frmDecode::frmDecode(ReaderLink& link, std::function<void()> defaults, QWidget* parent)
@@ -34,14 +36,14 @@ const WindowLayout& frmDecode::layout() {
     constexpr auto axis = ControlSpec::Font::Axis;
     constexpr Qt::Alignment left = Qt::AlignLeft | Qt::AlignTop;
     // clang-format off
-    static const WindowLayout table{"frmDecode", "Decode", {2115, 5595}, {
+    static const WindowLayout table{"frmDecode", QT_TRANSLATE_NOOP("frmDecode", "Decode"), {2115, 5595}, {
         {.name = "Picture1", .kind = Canvas, .twips = {720, 360, 372, 3492}},
-        {.name = "Label3", .kind = Label, .caption = "ID:", .twips = {240, 4440, 372, 252},
+        {.name = "Label3", .kind = Label, .caption = QT_TRANSLATE_NOOP("frmDecode", "ID:"), .twips = {240, 4440, 372, 252},
          .font = axis, .alignment = left},
         // The reader's data goes here, shown as it came: labels never read markup.
         {.name = "lblBarcode", .kind = Label, .caption = kNoData,
          .twips = {600, 4440, 2772, 252}, .font = axis, .alignment = left},
-        {.name = "cmdQuit", .kind = Button, .caption = "Exit", .twips = {360, 5040, 1092, 372}},
+        {.name = "cmdQuit", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmDecode", "Exit"), .twips = {360, 5040, 1092, 372}},
     }};
     // clang-format on
     return table;
@@ -54,6 +56,8 @@ void frmDecode::buildControls() {
     Label3 = requireChild<QLabel>(*this, "Label3");
     lblBarcode = requireChild<QLabel>(*this, "lblBarcode");
     cmdQuit = requireChild<QPushButton>(*this, "cmdQuit");
+    Picture1->setAccessibleRole(QAccessible::ProgressBar);
+    Picture1->setAccessibleName(tr("Decode percentage"));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -76,11 +80,12 @@ void frmDecode::hideEvent(QHideEvent* event) {
 void frmDecode::Form_Load() {
     loaded_ = true;
     // A fresh showing: no data and a white gauge until a report is evaluated.
-    lblBarcode->setText(QString::fromUtf8(kNoData));
+    lblBarcode->setText(translatedCaption("frmDecode", kNoData));
     Picture1->clear();
+    showPercentage(std::nullopt);
     scaleShown_ = false;
     scan.expectReports();
-    setWindowTitle(kCaption);
+    setWindowTitle(tr(kCaption));
     StartScan();
     Timer1->setInterval(kTickIntervalMs);
     Timer1->start();
@@ -118,7 +123,7 @@ void frmDecode::Timer1_Timer() {
         link_.discardInput();
         break;
     case DecodeScan::Step::Evaluate:
-        setWindowTitle(kCaption);
+        setWindowTitle(tr(kCaption));
         ShowResult(result.report);
         link_.discardInput();
         break;
@@ -133,7 +138,8 @@ void frmDecode::Timer1_Timer() {
 void frmDecode::showNoReports() {
     // The gauge shows a value only while reports come: back to white, as before the first.
     Picture1->clear();
-    setWindowTitle(kCaption + kNoReports);
+    showPercentage(std::nullopt);
+    setWindowTitle(tr(kNoReportsCaption));
 }
 
 void frmDecode::cmdQuit_Click() {
@@ -155,6 +161,14 @@ void frmDecode::ShowResult(QStringView report) {
     scaleShown_ = true;
     update();
     lblBarcode->setText(parsed->data);
+    showPercentage(parsed->percentage);
+}
+
+void frmDecode::showPercentage(std::optional<double> percentage) {
+    Picture1->setAccessibleValue(percentage.value_or(0));
+    Picture1->setAccessibleDescription(
+        percentage ? tr("%1 % decoded").arg(QLocale().toString(*percentage, 'f', 0))
+                   : tr("No decode report"));
 }
 
 void frmDecode::paintEvent(QPaintEvent* event) {

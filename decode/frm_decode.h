@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 class ReaderLink;
 
@@ -54,6 +55,8 @@ private:
     void ShowResult(QStringView report);
     // The reader has stopped answering: the gauge empties, the caption says why.
     void showNoReports();
+    // The gauge's value for a screen reader; none while no report is shown.
+    void showPercentage(std::optional<double> percentage);
 
     ReaderLink& link_;
     std::function<void()> defaults_;

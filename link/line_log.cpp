@@ -5,15 +5,21 @@
 LineLog::LineLog(qsizetype capacity) : capacity_(std::max<qsizetype>(capacity, 1)) {}
 
 void LineLog::append(LineEntry entry) {
+    // A chunk read from a port carries the read buffer's room (kilobytes); kept 10,000 times
+    // that would be a lot of memory, and growing the heap for it costs time on every chunk.
+    if (entry.bytes.capacity() > entry.bytes.size())
+        entry.bytes.squeeze();
     ++appended_;
     if (count_ < capacity_) {
-        // Grows as entries come, so a window that saw little holds little.
+        // Grows as entries come, so a line that saw little holds little.
         ring_.push_back(std::move(entry));
         ++count_;
-        return;
+    } else {
+        ring_[static_cast<std::size_t>(first_)] = std::move(entry);
+        first_ = (first_ + 1) % capacity_;
     }
-    ring_[static_cast<std::size_t>(first_)] = std::move(entry);
-    first_ = (first_ + 1) % capacity_;
+    if (onAppended_)
+        onAppended_();
 }
 
 void LineLog::clear() {

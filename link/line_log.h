@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <vector>
 
 // One thing that happened on the line: a frame sent, a chunk received, or an event (opened,
@@ -17,17 +18,8 @@ struct LineEntry {
     QString event;
 };
 
-// Told of every frame, chunk and event of a link while it is set there. The link builds nothing
-// for it while none is set, so whoever watches sets it only while watching.
-class LineObserver {
-public:
-    virtual ~LineObserver() = default;
-    virtual void lineData(double ms, const QString& port, TraceDirection direction,
-                          const QByteArray& bytes) = 0;
-    virtual void lineEvent(double ms, const QString& port, const QString& event) = 0;
-};
-
 // The last `capacity` entries of the line, oldest first; older ones go and are counted.
+// Appending keeps the entry as it came: nothing is formatted until someone shows or saves it.
 class LineLog {
 public:
     static constexpr qsizetype kCapacity = 10000;
@@ -35,6 +27,8 @@ public:
     explicit LineLog(qsizetype capacity = kCapacity);
 
     void append(LineEntry entry);
+    // Called after each append while set (the Line window, while it is shown); empty for none.
+    void setOnAppended(std::function<void()> handler) { onAppended_ = std::move(handler); }
     // Forgets every entry and the count of those that went.
     void clear();
 
@@ -54,6 +48,7 @@ private:
     qsizetype first_ = 0;
     qsizetype count_ = 0;
     qint64 appended_ = 0;
+    std::function<void()> onAppended_;
 };
 
 // The printable form of bytes: printable ASCII as it is, control characters by their names in

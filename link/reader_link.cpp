@@ -137,16 +137,33 @@ QByteArray ReaderLink::readTraced() {
 }
 
 QString ReaderLink::portLabel() const {
-    return portLabel_.isEmpty() ? currentComPort().label() : portLabel_;
+    if (!portLabel_.isEmpty())
+        return portLabel_;
+    // Made once per port: every chunk on the line asks for it.
+    if (labelCache_.isEmpty() || labelCachePort_ != currentPort_) {
+        labelCache_ = currentComPort().label();
+        labelCachePort_ = currentPort_;
+    }
+    return labelCache_;
+}
+
+void ReaderLink::keepLineLog(bool keep) {
+    if (!keep)
+        log_.reset();
+    else if (!log_)
+        log_ = std::make_unique<LineLog>();
 }
 
 void ReaderLink::traceData(TraceDirection direction, const QByteArray& bytes) {
     const bool logged = lcLink().isDebugEnabled();
-    if (bytes.isEmpty() || (!trace_ && !logged && !observer_))
+    if (bytes.isEmpty() || (!trace_ && !logged && !log_))
         return;
     const double ms = traceMilliseconds();
-    if (observer_)
-        observer_->lineData(ms, portLabel(), direction, bytes);
+    if (log_) {
+        const auto kind =
+            direction == TraceDirection::Sent ? LineEntry::Kind::Sent : LineEntry::Kind::Received;
+        log_->append(LineEntry{ms, portLabel(), kind, bytes, {}});
+    }
     if (!trace_ && !logged)
         return;
     const QByteArray line = traceDataLine(ms, portLabel(), direction, bytes);
@@ -158,11 +175,11 @@ void ReaderLink::traceData(TraceDirection direction, const QByteArray& bytes) {
 
 void ReaderLink::traceEvent(const QString& event) {
     const bool logged = lcLink().isDebugEnabled();
-    if (!trace_ && !logged && !observer_)
+    if (!trace_ && !logged && !log_)
         return;
     const double ms = traceMilliseconds();
-    if (observer_)
-        observer_->lineEvent(ms, portLabel(), event);
+    if (log_)
+        log_->append(LineEntry{ms, portLabel(), LineEntry::Kind::Event, {}, event});
     if (!trace_ && !logged)
         return;
     const QByteArray line = traceEventLine(ms, portLabel(), event);

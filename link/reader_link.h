@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/line_log.h"
 #include "link/line_receiver.h"
 #include "link/line_trace.h"
 #include "link/port_error.h"
@@ -9,8 +10,6 @@
 #include <QObject>
 #include <QString>
 #include <memory>
-
-class LineObserver;
 
 // The one line to the reader, and the link state every window shares: the current port, the
 // receiver the line is routed to, the collect-reply flag, the reply buffer and the tick counter.
@@ -97,9 +96,13 @@ public:
     // Every frame sent, chunk received and line event also goes to `trace` (not owned; null
     // for none), and always to the "ksr.link" logging category.
     void setTrace(LineTrace* trace) { trace_ = trace; }
-    // The same, told to `observer` (not owned; null for none) while it is set.
-    void setLineObserver(LineObserver* observer) { observer_ = observer; }
-    LineObserver* lineObserver() const { return observer_; }
+    // From now on every frame, chunk and event is also kept, as it came, in the last
+    // LineLog::kCapacity entries of lineLog() (for the Line window, which may open later).
+    // False forgets the log and keeps none (to measure what keeping costs); nothing may hold
+    // on to the log then.
+    void keepLineLog(bool keep = true);
+    // Null until keepLineLog().
+    LineLog* lineLog() const { return log_.get(); }
 
 signals:
     void ticked();
@@ -133,5 +136,8 @@ private:
     qint64 lastSentTick_ = -1000;
     QString portLabel_;
     LineTrace* trace_ = nullptr;
-    LineObserver* observer_ = nullptr;
+    std::unique_ptr<LineLog> log_;
+    // portLabel() as last made, for the port it was made for.
+    mutable QString labelCache_;
+    mutable qint16 labelCachePort_ = 0;
 };

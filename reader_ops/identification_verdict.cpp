@@ -1,11 +1,13 @@
 #include "reader_ops/identification_verdict.h"
 
+#include "reader_ops/message_text.h"
+
 namespace {
 constexpr QChar kStx = u'\x02';
 constexpr QChar kLineBreak = u'\r';
 
 Prompt identifyPrompt(const QString& text, Prompt::Icon icon = Prompt::Icon::None) {
-    return {QStringLiteral("Identify Symbology"), text, icon, Prompt::Buttons::Ok};
+    return {Messages::tr("Identify Symbology"), text, icon, Prompt::Buttons::Ok};
 }
 
 } // namespace
@@ -38,18 +40,18 @@ int identificationFamilyDigit(const QString& reply) {
 
 std::optional<Prompt> identificationVerdict(const QString& reply) {
     if (reply.size() < 2)
-        return identifyPrompt(QStringLiteral("The Barcode was not decoded"),
+        return identifyPrompt(Messages::tr("The Barcode was not decoded"),
                               Prompt::Icon::Exclamation);
     const int digit = identificationFamilyDigit(reply);
-    const QString decode = QStringLiteral("Decode: ");
+    const QString decode = Messages::tr("Decode: ");
     if (digit == 0) {
-        return identifyPrompt(QStringLiteral("The symbology is Unknown") + kLineBreak +
+        return identifyPrompt(Messages::tr("The symbology is Unknown") + kLineBreak +
                               QStringLiteral("MSI/Plessy, IATA, Code 93") + kLineBreak + decode +
                               reply);
     }
     const QString family = identificationFamilyName(digit);
     if (family.isEmpty())
         return std::nullopt;
-    return identifyPrompt(QStringLiteral("The symbology is ") + family + kLineBreak + decode +
+    return identifyPrompt(Messages::tr("The symbology is %1").arg(family) + kLineBreak + decode +
                           reply.mid(2));
 }

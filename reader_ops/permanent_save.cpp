@@ -2,14 +2,15 @@
 
 #include "link/reader_link.h"
 #include "reader_ops/exchange_runner.h"
+#include "reader_ops/message_text.h"
 #include "reader_ops/verification.h"
 
 Prompt saveConfirmationPrompt() {
     const QChar cr = u'\r';
-    return {QStringLiteral("Warning"),
-            QStringLiteral("This will save the current settings") + cr +
-                QStringLiteral("permanently as the power on defaults!") + cr +
-                QStringLiteral("Are you sure you want to do this?"),
+    return {Messages::tr("Warning"),
+            Messages::tr("This will save the current settings") + cr +
+                Messages::tr("permanently as the power on defaults!") + cr +
+                Messages::tr("Are you sure you want to do this?"),
             Prompt::Icon::Exclamation, Prompt::Buttons::OkCancel};
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reader_ops/message_text.h"
+
 #include <QString>
 #include <utility>
 
@@ -31,7 +33,7 @@ public:
 
     // The "Warning" box with an exclamation icon and a single OK button.
     void warn(const QString& text, const QString& details = {}) {
-        show({QStringLiteral("Warning"), text, Prompt::Icon::Exclamation, Prompt::Buttons::Ok,
+        show({Messages::tr("Warning"), text, Prompt::Icon::Exclamation, Prompt::Buttons::Ok,
               details});
     }
 };

@@ -1,5 +1,7 @@
 #include "reader_ops/settings_report.h"
 
+#include "reader_ops/message_text.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -25,7 +27,7 @@ bool writeSettingsReport(const QString& path, const SettingsTable& settings, QSt
     if (file.write(text) != text.size() || file.size() != text.size()) {
         *error = file.error() != QFileDevice::NoError
                      ? file.errorString()
-                     : QStringLiteral("only part of the report could be written (disk full?)");
+                     : Messages::tr("only part of the report could be written (disk full?)");
         file.cancelWriting();
         return false;
     }
@@ -39,9 +41,9 @@ bool writeSettingsReport(const QString& path, const SettingsTable& settings, QSt
 QString reportFailureMessage(const QString& path, const QString& reason, bool previousKept) {
     const QChar cr = u'\r';
     QString text =
-        QStringLiteral("The settings report could not be written to:") + cr + path + cr + reason;
+        Messages::tr("The settings report could not be written to:") + cr + path + cr + reason;
     if (previousKept)
-        text += cr + QStringLiteral("The previous report is unchanged.");
+        text += cr + Messages::tr("The previous report is unchanged.");
     return text;
 }
 

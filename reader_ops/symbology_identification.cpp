@@ -1,5 +1,7 @@
 #include "reader_ops/symbology_identification.h"
 
+#include "reader_ops/message_text.h"
+
 #include "link/reader_link.h"
 #include "reader_ops/exchange_runner.h"
 #include "reader_ops/identification_verdict.h"
@@ -18,9 +20,9 @@ constexpr FamilyGroup kGroups[] = {
 } // namespace
 
 Prompt presentBarcodePrompt() {
-    return {QStringLiteral("Identify Symbology"),
-            QStringLiteral("Present the Barcode to be identified to the scanner") + QChar(u'\r') +
-                QStringLiteral("Then click OK"),
+    return {Messages::tr("Identify Symbology"),
+            Messages::tr("Present the Barcode to be identified to the scanner") + QChar(u'\r') +
+                Messages::tr("Then click OK"),
             Prompt::Icon::None, Prompt::Buttons::Ok};
 }
 

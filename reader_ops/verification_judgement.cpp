@@ -1,5 +1,6 @@
 #include "reader_ops/verification_judgement.h"
 
+#include "reader_ops/message_text.h"
 #include "reader_ops/settings_differences.h"
 #include "reader_ops/verification_reply.h"
 
@@ -42,11 +43,11 @@ VerificationJudgement judgeVerification(const QString& reply, const SettingsTabl
     const VerificationReply parsed = parseVerificationReply(reply);
     if (!parsed.hasVersion) {
         judgement.steps = {
-            warning(QStringLiteral("No Response from Barcode Reader on ") + portName),
+            warning(Messages::tr("No Response from Barcode Reader on %1").arg(portName)),
             status(false)};
         return judgement;
     }
-    const QString invalid = QStringLiteral("Invalid Response from Barcode Reader");
+    const QString invalid = Messages::tr("Invalid Response from Barcode Reader");
     judgement.outcome = VerificationOutcome::NoSettings;
     if (parsed.identifierCut) {
         // The reply broke off right after its marker: nothing in it can be trusted.
@@ -71,11 +72,11 @@ VerificationJudgement judgeVerification(const QString& reply, const SettingsTabl
         judgement.steps << warning(invalid) << status(false);
     }
     if (!judgement.firmwareMatches) {
-        judgement.steps << warning(QStringLiteral("Firmware version is ") + parsed.firmware +
-                                   kLineBreak + QStringLiteral("Expecting ") + expectedFirmware);
+        judgement.steps << warning(Messages::tr("Firmware version is %1").arg(parsed.firmware) +
+                                   kLineBreak + Messages::tr("Expecting %1").arg(expectedFirmware));
     }
     if (!judgement.differences.isEmpty())
-        judgement.steps << warning(QString::fromLatin1(kSettingsDifferWarning),
+        judgement.steps << warning(Messages::tr(kSettingsDifferWarning),
                                    settingsDifferencesText(judgement.differences));
     judgement.steps << status(true);
     return judgement;

@@ -15,7 +15,8 @@ enum class VerificationOutcome {
 };
 
 // The warning for settings words that differ from the expected ones.
-inline constexpr char kSettingsDifferWarning[] = "Settings are different from Default values";
+inline constexpr char kSettingsDifferWarning[] =
+    QT_TRANSLATE_NOOP("Messages", "Settings are different from Default values");
 
 // One settings word that differs from what a correctly configured reader reports.
 struct WordDifference {

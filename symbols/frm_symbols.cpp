@@ -15,7 +15,7 @@ const WindowLayout& frmSymbols::layout() {
     // The boxes are the control array chkSymbols, in the order of symbologyRows(). The buttons
     // come after them, so they lie above the longer boxes' empty right ends.
     // clang-format off
-    static const WindowLayout table{"frmSymbols", "Symbologies", {3180, 3375}, {
+    static const WindowLayout table{"frmSymbols", QT_TRANSLATE_NOOP("frmSymbols", "Symbologies"), {3180, 3375}, {
         {.name = "chkSymbols", .kind = CheckBox, .caption = "Code 39",
          .twips = {600, 360, 1692, 252}, .tabIndex = 0, .index = 0},
         {.name = "chkSymbols", .kind = CheckBox, .caption = "Codabar",
@@ -32,9 +32,9 @@ const WindowLayout& frmSymbols::layout() {
          .twips = {600, 2520, 1692, 252}, .tabIndex = 6, .index = 6},
         {.name = "chkSymbols", .kind = CheckBox, .caption = "IATA",
          .twips = {600, 2880, 1812, 252}, .tabIndex = 7, .index = 7},
-        {.name = "cmdOK", .kind = Button, .caption = "OK", .twips = {2280, 2640, 855, 315},
+        {.name = "cmdOK", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmSymbols", "OK"), .twips = {2280, 2640, 855, 315},
          .tabIndex = 8},
-        {.name = "cmdCancel", .kind = Button, .caption = "Cancel",
+        {.name = "cmdCancel", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmSymbols", "Cancel"),
          .twips = {2280, 3000, 855, 315}, .tabIndex = 9},
     }};
     // clang-format on

@@ -61,3 +61,24 @@ ksr_add_test(tst_port_probe
   SOURCES e2e/tst_port_probe.cpp
   LIBS ksr_app ksr_cli ksr_simulator Qt6::Network
   TIMEOUT 60)
+
+# Every text the windows show has its German, Spanish and Chinese translation.
+add_test(NAME tst_translations_complete
+  COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DLUPDATE=${KSR_LUPDATE}
+          "-DFOLDERS=${KSR_TRANSLATED_FOLDERS}" "-DLANGUAGES=${KSR_LANGUAGES}"
+          -DWORK=${CMAKE_CURRENT_BINARY_DIR}/translations_check
+          -P ${CMAKE_CURRENT_SOURCE_DIR}/translations_complete.cmake)
+set_tests_properties(tst_translations_complete PROPERTIES LABELS unit TIMEOUT 120)
+
+# The windows in English (C.UTF-8) and in German, Spanish and Chinese, at scale factors 1 and 2;
+# the commands in English under German.
+ksr_add_test(tst_language
+  LABEL e2e
+  SOURCES e2e/tst_language.cpp
+  LIBS ksr_app ksr_simulator
+  TIMEOUT 120)
+if(TARGET tst_language)
+  add_dependencies(tst_language ksr-utility ksr-reader-sim ksr_translations)
+endif()
+ksr_add_language_runs(tst_language LANGUAGES C.UTF-8 de_DE.UTF-8 es_ES.UTF-8 zh_CN.UTF-8
+                      FACTORS 1 2)

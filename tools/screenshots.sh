@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Remake the README's screenshots: the main window on the simulated reader, the alignment
 # window, and the Line window beside it, taken from the program itself running under a virtual
-# display (Xvfb).
+# display (Xvfb); then the main window in German at 200 % and in Chinese at 100 %.
 #   tools/screenshots.sh [PROGRAM]     PROGRAM defaults to build/ksr-utility
 # Installs what it needs (xvfb, xdotool, imagemagick) when missing; writes docs/screenshots/.
 set -euo pipefail
@@ -13,7 +13,7 @@ if [ ! -x "$program" ]; then
   exit 1
 fi
 
-packages=(xvfb xauth xdotool imagemagick fonts-liberation2)
+packages=(xvfb xauth xdotool imagemagick fonts-liberation2 fonts-noto-cjk qt6-translations-l10n)
 if ! dpkg -s "${packages[@]}" >/dev/null 2>&1; then
   S=$([ "$(id -u)" = 0 ] || echo sudo)
   export DEBIAN_FRONTEND=noninteractive
@@ -68,10 +68,30 @@ xdotool windowmove "$line" "$alignWidth" 0
 sleep 2
 import -window root -crop "$((alignWidth + 760))x${alignHeight}+0+0" +repage \
   "$out/line-window.png"
+kill "$pid"
+wait "$pid" || true
+
+# The main window in another language and scale, as a desktop set to them starts it.
+grab_main() {
+  local language=$1 scale=$2 caption=$3 file=$4
+  LANG=$language LANGUAGE= LC_ALL= QT_SCALE_FACTOR=$scale HOME=$work \
+    XDG_RUNTIME_DIR=$work/runtime "$program" --simulate --report "$work/report.txt" &
+  pid=$!
+  local window
+  window=$(find_window "$caption")
+  sleep 2
+  import -window "$window" "$out/$file"
+  kill "$pid"
+  wait "$pid" || true
+}
+grab_main de_DE.UTF-8 2 "Barcodeleser-Testprogramm  KSR-6400/6500" main-window-de-200.png
+# (xdotool matches the Chinese caption by its model pair.)
+grab_main zh_CN.UTF-8 1 ".*  KSR-6400/6500" main-window-zh.png
 EOF
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash "$work/grab.sh" "$program" "$out" "$work"
-for png in "$out/main-window.png" "$out/alignment-window.png" "$out/line-window.png"; do
+for png in "$out/main-window.png" "$out/alignment-window.png" "$out/line-window.png" \
+  "$out/main-window-de-200.png" "$out/main-window-zh.png"; do
   # Strip the time stamps imagemagick writes, so an unchanged window gives an unchanged file.
   mogrify -strip "$png"
   echo "wrote $png ($(identify -format '%wx%h' "$png"))"

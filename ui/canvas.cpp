@@ -1,14 +1,56 @@
 #include "ui/canvas.h"
 
+#include <QAccessibleWidget>
 #include <QPaintEvent>
 #include <cmath>
+
+namespace {
+// A canvas as a screen reader sees it: its role, and for a gauge (progress bar) its value.
+class CanvasAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit CanvasAccessible(Canvas* canvas)
+        : QAccessibleWidget(canvas, canvas->accessibleRole()) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface && role() == QAccessible::ProgressBar)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QVariant currentValue() const override {
+        return static_cast<const Canvas*>(widget())->accessibleValue();
+    }
+    void setCurrentValue(const QVariant&) override {} // shown, not set
+    QVariant maximumValue() const override { return 100.0; }
+    QVariant minimumValue() const override { return 0.0; }
+    QVariant minimumStepSize() const override { return 0.0; }
+};
+
+QAccessibleInterface* canvasAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("Canvas") && object && object->isWidgetType())
+        return new CanvasAccessible(static_cast<Canvas*>(object));
+    return nullptr;
+}
+} // namespace
 
 Canvas::Canvas(int widthTwips, int heightTwips, qreal pixelsPerTwip, QColor background,
                QWidget* parent)
     : QWidget(parent), widthTwips_(widthTwips), heightTwips_(heightTwips),
       pixelsPerTwip_(pixelsPerTwip), background_(background) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(canvasAccessible);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     // The pixmap covers every pixel; nothing underneath needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void Canvas::setAccessibleValue(double value) {
+    value_ = value;
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, value);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 QSize Canvas::deviceSize() const {

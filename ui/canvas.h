@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QColor>
 #include <QPainter>
 #include <QPixmap>
@@ -24,6 +25,13 @@ public:
     // Back to the background colour alone.
     void clear();
 
+    // What a screen reader is told the canvas is (a picture unless said otherwise), and for a
+    // gauge its value; the words go in the accessible name and description as for any widget.
+    void setAccessibleRole(QAccessible::Role role) { role_ = role; }
+    QAccessible::Role accessibleRole() const { return role_; }
+    void setAccessibleValue(double value);
+    double accessibleValue() const { return value_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -40,6 +48,8 @@ private:
     QColor background_;
     QPixmap pixmap_; // in device pixels
     qreal ratio_ = 1;
+    QAccessible::Role role_ = QAccessible::Graphic;
+    double value_ = 0;
 };
 
 // Draws on a canvas in twips; the canvas is repainted once the painter is done.

@@ -39,6 +39,10 @@ struct WindowLayout {
 
 QFont fontFor(ControlSpec::Font font);
 
+// A table's caption or title in the language of the window texts ("context" is the table's
+// name; the tables mark their texts with QT_TRANSLATE_NOOP for it).
+QString translatedCaption(const char* context, const char* caption);
+
 // Names and titles the window, gives it the dialog font and its fixed size.
 void applyWindowLayout(QWidget& window, const WindowLayout& layout);
 
@@ -47,5 +51,7 @@ using ControlMaker = std::function<QWidget*(const ControlSpec& entry, QWidget* p
 
 // Makes the table's controls, sets the tab chain in tabIndex order and gives its first control
 // the focus. Returns the controls in table order. Labels never read their text as markup.
+// A translated caption that does not fit widens its control, the control's column and frame,
+// and the window; what lies to the right moves along.
 QList<QWidget*> buildControls(QWidget& window, const WindowLayout& layout,
                               const ControlMaker& ownKind = {});

@@ -1,9 +1,11 @@
 #include "align_pixels.h"
+
 #include "decode/frm_decode.h"
 #include "main_window_rig.h"
 #include "modal_window.h"
 #include "tick_log.h"
 #include "ui/colours.h"
+#include <QAccessible>
 
 namespace {
 const QByteArray kTrigger = frames({"U8"});
@@ -67,11 +69,19 @@ private slots:
         frmDecode& window = w->decodeWindow();
         TickLog log(window.Timer1, evaluations(window));
         decoding([&](frmDecode& d) {
+            // The gauge says its percentage to a screen reader.
+            QAccessibleInterface* gauge = QAccessible::queryAccessibleInterface(d.Picture1);
+            QVERIFY(gauge && gauge->valueInterface());
+            QCOMPARE(gauge->role(), QAccessible::ProgressBar);
+            QCOMPARE(gauge->text(QAccessible::Name), QStringLiteral("Decode percentage"));
+            QCOMPARE(gauge->text(QAccessible::Description), QStringLiteral("No decode report"));
             QCOMPARE(d.Timer1->interval(), 50);
             QCOMPARE(d.lblBarcode->text(), QStringLiteral("Barcode ID"));
             QCOMPARE(aroundTheLevel(d.Picture1, 0), (QList<QColor>{kWhite, kWhite}));
             QTRY_VERIFY_WITH_TIMEOUT(!log.marked.isEmpty(), kLong);
             QCOMPARE(d.lblBarcode->text(), QStringLiteral("<b>0123</b>"));
+            QCOMPARE(gauge->valueInterface()->currentValue().toDouble(), 75.0);
+            QCOMPARE(gauge->text(QAccessible::Description), QStringLiteral("75 % decoded"));
             QCOMPARE(d.lblBarcode->textFormat(), Qt::PlainText);
             QCOMPARE(aroundTheLevel(d.Picture1, 0.75), (QList<QColor>{kWhite, kBlue}));
             QCOMPARE(aroundTheLevel(d.Picture1, 0), (QList<QColor>{kBlue, kBlue}));

@@ -4,6 +4,7 @@
 #include "main_window_rig.h"
 #include "modal_window.h"
 
+#include <QClipboard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextBlock>
@@ -20,13 +21,16 @@ QByteArray joined(const LineLog& log, LineEntry::Kind kind) {
     return bytes;
 }
 
-// Received chunks `from` to `to`, told to the window straight, as the link would tell them.
+// Received chunks `from` to `to`, put in the link's log straight, as the link would put them.
 void feed(frmExec& w, int from, int to) {
-    LineObserver* observer = w.link().lineObserver();
-    QVERIFY(observer);
+    LineLog* log = w.link().lineLog();
+    QVERIFY(log);
     for (int k = from; k < to; ++k)
-        observer->lineData(k, QStringLiteral("COM1"), TraceDirection::Received,
-                           QByteArray::number(k));
+        log->append(LineEntry{double(k),
+                              QStringLiteral("COM1"),
+                              LineEntry::Kind::Received,
+                              QByteArray::number(k),
+                              {}});
 }
 } // namespace
 
@@ -47,6 +51,7 @@ private slots:
     void init() {
         rig = std::make_unique<MainWindowRig>();
         w = &rig->loadOnCom1();
+        w->link().lineLog()->clear(); // the load's verification forgotten, as by the rig
         w->show();
         line = &w->lineWindow();
     }
@@ -184,20 +189,38 @@ private slots:
                        }));
     }
 
-    void closedItFormatsNothing() {
-        w->showLineWindow();
-        w->GetXSW();
-        waitShown();
-        line->close();
-        QCOMPARE(w->link().lineObserver(), nullptr);
-        const qsizetype kept = line->log().size();
-        const qint64 formatted = line->formattedEntries();
-        rig->com1->clearReceived();
-        w->GetXSW();
-        QVERIFY(!rig->com1->receivedBytes().isEmpty());
-        QTest::qWait(3 * LineWindow::kShowIntervalMs);
-        QCOMPARE(line->log().size(), kept);
-        QCOMPARE(line->formattedEntries(), formatted);
+    // Opened after a start whose verification failed, it shows that start; closed, it keeps
+    // recording and formats nothing until it opens again.
+    void remembersWhatWentWhileClosed_data() {
+        QTest::addColumn<bool>("shownFirst");
+        QTest::newRow("never opened before") << false;
+        QTest::newRow("opened and closed again") << true;
+    }
+    void remembersWhatWentWhileClosed() {
+        QFETCH(bool, shownFirst);
+        rig->window.reset();
+        rig->com1->setSilent(true);
+        frmExec& start = rig->make(portsFor({{1, rig->com1->devicePath()}}));
+        LineWindow& late = start.lineWindow();
+        if (shownFirst) {
+            start.showLineWindow();
+            late.close();
+        }
+        start.Form_Load(); // no answer to Z3
+        QVERIFY(!rig->prompter.shown.isEmpty());
+        QCOMPARE(late.formattedEntries(), 0);
+        QCOMPARE(joined(late.log(), LineEntry::Kind::Sent), rig->com1->receivedBytes());
+        start.showLineWindow();
+        const QString shown = late.view->toPlainText();
+        QVERIFY(shown.contains(QStringLiteral(" COM1 opened ")));
+        QVERIFY(shown.contains(QStringLiteral(" COM1 sent     1B 5A 33 0D  |<ESC>Z3<CR>|")));
+        late.copyText();
+        QCOMPARE(QGuiApplication::clipboard()->text(), shown);
+        const QString savedPath = rig->dir.filePath(QStringLiteral("start.txt"));
+        QVERIFY(late.saveTo(savedPath));
+        QFile saved(savedPath);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().contains(" COM1 sent     1B 5A 33 0D |.Z3.|"));
     }
 };
 

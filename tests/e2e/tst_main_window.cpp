@@ -3,10 +3,13 @@
 #include "layout_check.h"
 #include "main_window_rig.h"
 #include "modal_window.h"
+#include "symbols/frm_symbols.h"
 #include "ui/colours.h"
 #include "ui/message_box_prompter.h"
 
+#include <QAccessible>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 enum class Button { Align, DecodeTest, Setup };
@@ -41,6 +44,27 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         checkTabChain(w, frmExec::layout());
+    }
+
+    // A screen reader can say every button of every window, the ones without words too.
+    void everyButtonHasAName() {
+        frmExec& w = rig->makeWithCom1AndCom3();
+        w.Form_Load();
+        frmSymbols& symbols = w.symbolsWindow();
+        QVERIFY(symbols.Form_Load());
+        const QRegularExpression word(QStringLiteral("\\w"));
+        for (QWidget* window :
+             QList<QWidget*>{&w, &w.alignWindow(), &w.decodeWindow(), &symbols, &w.lineWindow()}) {
+            for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+                QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(button);
+                QVERIFY(spoken);
+                QVERIFY2(spoken->text(QAccessible::Name).contains(word),
+                         qPrintable(button->objectName()));
+            }
+        }
+        QAccessibleInterface* ports = QAccessible::queryAccessibleInterface(w.cmdPorts);
+        QCOMPARE(ports->role(), QAccessible::Button);
+        QCOMPARE(ports->text(QAccessible::Name), QStringLiteral("Ports"));
     }
 
     void loadListsExistingPortsVerifiesCom1AndChoosingVerifiesAgain() {

@@ -77,8 +77,9 @@ struct Readers {
 };
 
 // Nothing of a desktop: no DISPLAY, no WAYLAND_DISPLAY, no QT_QPA_PLATFORM.
+// `environment`: more NAME=value settings (a desktop's language, say).
 inline void startUtility(QProcess& process, const QStringList& arguments, const QString& home,
-                         const QString& loggingRules = {}) {
+                         const QString& loggingRules = {}, const QStringList& environment = {}) {
     QProcessEnvironment env;
     env.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
     env.insert(QStringLiteral("HOME"), home);
@@ -92,6 +93,8 @@ inline void startUtility(QProcess& process, const QStringList& arguments, const 
         if (qEnvironmentVariableIsSet(qPrintable(name)))
             env.insert(name, qEnvironmentVariable(qPrintable(name)));
     }
+    for (const QString& setting : environment)
+        env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     process.setProcessEnvironment(env);
     process.start(utilityProgram(), arguments);
     process.closeWriteChannel(); // standard input is no terminal
@@ -104,9 +107,9 @@ struct Run {
 };
 
 inline Run runUtility(const QStringList& arguments, const QString& home,
-                      const QString& loggingRules = {}) {
+                      const QString& loggingRules = {}, const QStringList& environment = {}) {
     QProcess process;
-    startUtility(process, arguments, home, loggingRules);
+    startUtility(process, arguments, home, loggingRules, environment);
     if (!process.waitForFinished(kRunMs) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),

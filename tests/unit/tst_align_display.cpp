@@ -4,6 +4,7 @@
 #include "link/reader_link.h"
 #include "ui/ui_metrics.h"
 
+#include <QAccessible>
 #include <QTest>
 
 namespace {
@@ -121,6 +122,46 @@ private slots:
         QCOMPARE(shown(w.Picture2, 2871.44, 186), kRed);
         QCOMPARE(shown(w.Picture2, 2871.44 + 90, 186), kWhite);
         QCOMPARE(shown(w.Picture2, 1566.44, 186), kWhite);
+    }
+
+    // A screen reader hears where the target stands after every report, and that none came.
+    void plotDescribesTheLastReport_data() {
+        QTest::addColumn<QList<int>>("widths");
+        QTest::addColumn<QString>("plot");
+        QTest::addColumn<QString>("distance");
+        QTest::newRow("worked example")
+            << QList<int>{500, 1000, 15500, 1000, 1000, 1000, 13358, 1000, 6902}
+            << QStringLiteral("Target inside: across 0.50, along 0.49 (0.50 is centred).")
+            << QStringLiteral("Distance inside: 0.50 (0.50 is centred).");
+        QTest::newRow("off to one side")
+            << QList<int>{500, 1000, 15500, 1400, 1000, 600, 13358, 1000, 6902}
+            << QStringLiteral("Target outside: across 0.30, along 0.53 (0.50 is centred).")
+            << QStringLiteral("Distance inside: 0.50 (0.50 is centred).");
+        QTest::newRow("nothing found") << QList<int>{45000} << QStringLiteral("No target found.")
+                                       << QStringLiteral("No distance measured.");
+    }
+    void plotDescribesTheLastReport() {
+        QFETCH(QList<int>, widths);
+        QFETCH(QString, plot);
+        QFETCH(QString, distance);
+        frmAlign& w = shownWindow();
+        QAccessibleInterface* target = QAccessible::queryAccessibleInterface(w.Picture1);
+        QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(w.Picture2);
+        QVERIFY(target && bar);
+        QCOMPARE(target->role(), QAccessible::Graphic);
+        QCOMPARE(target->text(QAccessible::Name),
+                 QStringLiteral("Target across and along the scan"));
+        QCOMPARE(target->text(QAccessible::Description),
+                 QStringLiteral("No reports from the reader."));
+        QStringList words;
+        for (const int width : widths)
+            words << QString::number(width, 16).toUpper().rightJustified(4, u'0');
+        w.ProcessReport(QString(words.join(u' ') + u'\r'));
+        QCOMPARE(target->text(QAccessible::Description), plot);
+        QCOMPARE(bar->text(QAccessible::Description), distance);
+        emit link->lineLost(QStringLiteral("gone")); // no reports any more
+        QCOMPARE(target->text(QAccessible::Description),
+                 QStringLiteral("No reports from the reader."));
     }
 
     void markerShapeFollowsTheBand_data() {

@@ -65,6 +65,12 @@ private slots:
         QCOMPARE(log.appended(), appended);
         for (const int k : {0, kept / 2, kept - 1})
             QCOMPARE(log.at(k).bytes, QByteArray::number(appended - kept + k));
+        // A chunk keeps its bytes, not the room of the buffer it was read into.
+        QByteArray read = QByteArrayLiteral("0A");
+        read.reserve(16384);
+        log.append(data(LineEntry::Kind::Received, read));
+        QVERIFY(log.at(log.size() - 1).bytes.capacity() < 64);
+        QCOMPARE(read.capacity(), 16384);
         log.clear();
         QCOMPARE(log.size(), 0);
         QCOMPARE(log.dropped(), 0);
