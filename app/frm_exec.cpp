@@ -164,6 +164,8 @@ void frmExec::renumberPorts() {
         return;
     catalog_->refresh();
     link_.setPorts(catalog_->portMap());
+    storeNote_ = catalog_->storeNotes().join(u'\n');
+    showStatusNotes();
 }
 
 QString frmExec::portToolTip(qint16 port) const {
@@ -187,8 +189,8 @@ void frmExec::Form_Load() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     renumberPorts();
     if (catalog_) {
-        if (const QString problem = catalog_->takeStoreProblem(); !problem.isEmpty())
-            QTextStream(stderr) << "ksr-utility: " << problem << Qt::endl;
+        for (const QString& line : catalog_->takeStoreProblem().split(u'\n', Qt::SkipEmptyParts))
+            QTextStream(stderr) << "ksr-utility: " << line << Qt::endl;
     }
     // Why COM1 did not probe well is kept: the load opens no other port.
     PortError firstPortProblem;
@@ -217,7 +219,8 @@ void frmExec::Form_Load() {
     portProblem_ = firstPortProblem;
     ShowStatus(false);
     if (cboComPorts->count() == 0)
-        lblCOMM->setToolTip(noUsablePortAdvice(catalog_ ? int(catalog_->found().size()) : 0));
+        portNote_ = noUsablePortAdvice(catalog_ ? int(catalog_->found().size()) : 0);
+    showStatusNotes();
 }
 
 void frmExec::showPortRows(const QList<qint16>& ports, qint16 selected) {
@@ -239,7 +242,8 @@ void frmExec::cboComPorts_DropDown() {
     renumberPorts();
     showPortRows(listablePorts([this](qint16 n) { return TestCOM(n); }, kept), kept);
     if (cboComPorts->count() > 0)
-        lblCOMM->setToolTip({});
+        portNote_.clear();
+    showStatusNotes();
 }
 
 void frmExec::cmdPorts_Click() {
@@ -259,9 +263,14 @@ void frmExec::cmdPorts_Click() {
     if (dialog.exec() != QDialog::Accepted || dialog.changes().isEmpty())
         return;
     QString error;
-    if (!catalog_->apply(dialog.changes(), &error))
-        prompter_.warn(QStringLiteral("The port numbers were not stored: %1.").arg(error));
+    if (!catalog_->apply(dialog.changes(), &error, true))
+        prompter_.warn(
+            QStringLiteral(
+                "The port numbers were not stored: %1.\rThey hold until the program ends.")
+                .arg(error));
     link_.setPorts(catalog_->portMap());
+    storeNote_ = catalog_->storeNotes().join(u'\n');
+    showStatusNotes();
     // The open port stays open unless its own number now stands for another device.
     const qint16 current = link_.currentPort();
     if (link_.isOpen() &&
@@ -323,7 +332,20 @@ OperationContext frmExec::context() {
                             state_,
                             reportPath_,
                             [this](bool online) { ShowStatus(online); },
-                            [this](const QString& firmware) { lblFWVersion->setText(firmware); }};
+                            [this](const QString& firmware) { lblFWVersion->setText(firmware); },
+                            [this](const QString& note) {
+                                replyNote_ = note;
+                                showStatusNotes();
+                            }};
+}
+
+void frmExec::showStatusNotes() {
+    QStringList notes;
+    for (const QString& note : {portNote_, storeNote_, QString(replyNote_).replace(u'\r', u'\n')}) {
+        if (!note.isEmpty())
+            notes << note;
+    }
+    lblCOMM->setToolTip(notes.join(u'\n'));
 }
 
 void frmExec::ShowStatus(bool online) {

@@ -112,6 +112,8 @@ private:
     // What a port's row tells when pointed at: device, description, maker, serial number.
     QString portToolTip(qint16 port) const;
     void ShowStatus(bool online);
+    // The status label's tooltip: a number that could not be stored, a damaged reply.
+    void showStatusNotes();
     void IdentifySymbology();
     void Timer1_Timer();
     // Opens the current port and shows a routed window for as long as it is open.
@@ -133,6 +135,9 @@ private:
     std::array<qint16, 21> portTable_{};
     // Why the current port is not open: its failed opening, its loss, or the start-up probe.
     PortError portProblem_;
+    QString portNote_;  // why no port can be used
+    QString storeNote_; // the remembered numbers' file
+    QString replyNote_; // the last reply's damage
     bool busy_ = false;
     bool closePending_ = false;
     frmSymbols* symbols_ = nullptr;

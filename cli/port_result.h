@@ -36,8 +36,9 @@ struct PortResult {
     std::optional<QString> firmware;
     std::optional<SettingsTable> words; // the 39 words read
     QList<WordDifference> differences;
-    QString report;      // the report file written
-    QString reportError; // why the report asked for was not written
+    QList<VerificationReply::BadField> badFields; // fields that were not four hex digits
+    QString report;                               // the report file written
+    QString reportError;                          // why the report asked for was not written
 
     bool sent = false; // defaults: the batch went out; save: "Z2" went out
 

@@ -14,15 +14,15 @@ PortCatalog::PortCatalog(DeviceList devices, PortStore store, QMap<int, QString>
 const PortNumbering& PortCatalog::refresh() {
     found_ = devices_ ? devices_() : QList<FoundDevice>();
     PortStore::Contents contents = store_.load();
-    if (storeProblem_ != contents.problem)
-        problemTold_ = false;
     storeProblem_ = contents.problem;
+    storeNotices_ = contents.notices;
+    notStored_.clear();
     numbering_ = numberPorts(found_, contents.assignments, thisRun_);
     if (!numbering_.newlyRemembered.isEmpty() && storeProblem_.isEmpty()) {
         QString error;
         // Under the lock another program may have taken a number meanwhile: number again on
         // what is stored then.
-        store_.update(
+        const bool written = store_.update(
             [this](QMap<int, QString>& stored) {
                 numbering_ = numberPorts(found_, stored, thisRun_);
                 for (auto it = numbering_.newlyRemembered.begin();
@@ -30,6 +30,17 @@ const PortNumbering& PortCatalog::refresh() {
                     stored.insert(it.key(), it.value());
             },
             &error);
+        if (!written) {
+            // The numbers hold for this run all the same.
+            QStringList ports;
+            for (auto it = numbering_.newlyRemembered.begin();
+                 it != numbering_.newlyRemembered.end(); ++it)
+                ports << QStringLiteral("COM%1 (%2)")
+                             .arg(it.key())
+                             .arg(numbering_.port(it.key()).device);
+            notStored_ = QStringLiteral("%1 used for this run but not stored: %2")
+                             .arg(ports.join(QStringLiteral(", ")), error);
+        }
     }
     return numbering_;
 }
@@ -43,11 +54,23 @@ PortMap PortCatalog::portMap() const {
     return map;
 }
 
+QStringList PortCatalog::storeNotes() const {
+    QStringList notes = storeNotices_;
+    for (const QString& note : {storeProblem_, notStored_}) {
+        if (!note.isEmpty())
+            notes << note;
+    }
+    return notes;
+}
+
 QString PortCatalog::takeStoreProblem() {
-    if (problemTold_)
-        return {};
-    problemTold_ = true;
-    return storeProblem_;
+    QStringList fresh;
+    for (const QString& note : storeNotes()) {
+        if (!told_.contains(note))
+            fresh << note;
+    }
+    told_ << fresh;
+    return fresh.join(u'\n');
 }
 
 QString PortCatalog::identityOf(const QString& device) const {
@@ -63,7 +86,7 @@ QString PortCatalog::identityOf(const QString& device) const {
     return QFileInfo(device).absoluteFilePath();
 }
 
-bool PortCatalog::apply(const QList<Change>& changes, QString* error) {
+bool PortCatalog::apply(const QList<Change>& changes, QString* error, bool keepForThisRun) {
     for (const Change& change : changes) {
         if (const QString wrong = portAddressError(change.device); !wrong.isEmpty()) {
             *error = wrong;
@@ -91,6 +114,13 @@ bool PortCatalog::apply(const QList<Change>& changes, QString* error) {
             }
         },
         error);
+    if (!written && keepForThisRun) {
+        // The operator's choice holds until the program ends, stored or not.
+        for (const Change& change : changes) {
+            if (!change.device.isEmpty())
+                thisRun_.insert(change.port, change.device);
+        }
+    }
     refresh();
     return written;
 }

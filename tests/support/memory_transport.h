@@ -15,6 +15,7 @@ public:
         bool silent = false;
         QByteArray vanishOn; // the code whose frame finds the device gone
         std::function<void(const QByteArray& frame)> written; // every frame as it goes out
+        std::function<QByteArray(QByteArray)> damage;         // what the line does to a reply
     };
 
     MemoryTransport(ReaderModel& model, Faults faults) : model_(model), faults_(faults) {}
@@ -40,7 +41,9 @@ public:
         if (faults_.silent)
             return true;
         // In pieces, as a serial line delivers them.
-        for (const QByteArray& reply : replies) {
+        for (QByteArray reply : replies) {
+            if (faults_.damage)
+                reply = faults_.damage(reply);
             for (qsizetype at = 0; at < reply.size(); at += kPiece) {
                 QTimer::singleShot(0, this, [this, piece = reply.mid(at, kPiece)] {
                     if (!open_)

@@ -77,8 +77,10 @@ struct Readers {
 };
 
 // Nothing of a desktop: no DISPLAY, no WAYLAND_DISPLAY, no QT_QPA_PLATFORM.
+// With `shell`, the utility runs inside `sh -c`: `shell` holds "-c" and the script, in which the
+// utility is "$0".
 inline void startUtility(QProcess& process, const QStringList& arguments, const QString& home,
-                         const QString& loggingRules = {}) {
+                         const QString& loggingRules = {}, const QStringList& shell = {}) {
     QProcessEnvironment env;
     env.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
     env.insert(QStringLiteral("HOME"), home);
@@ -93,7 +95,10 @@ inline void startUtility(QProcess& process, const QStringList& arguments, const 
             env.insert(name, qEnvironmentVariable(qPrintable(name)));
     }
     process.setProcessEnvironment(env);
-    process.start(utilityProgram(), arguments);
+    if (shell.isEmpty())
+        process.start(utilityProgram(), arguments);
+    else
+        process.start(QStringLiteral("/bin/sh"), shell + QStringList{utilityProgram()} + arguments);
     process.closeWriteChannel(); // standard input is no terminal
 }
 
@@ -104,9 +109,9 @@ struct Run {
 };
 
 inline Run runUtility(const QStringList& arguments, const QString& home,
-                      const QString& loggingRules = {}) {
+                      const QString& loggingRules = {}, const QStringList& shell = {}) {
     QProcess process;
-    startUtility(process, arguments, home, loggingRules);
+    startUtility(process, arguments, home, loggingRules, shell);
     if (!process.waitForFinished(kRunMs) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
