@@ -99,6 +99,12 @@ SEEDS = {
         "data_with_255": b"\x01" + z3_reply()[:40] + bytes([255, 255]) + b"OK\r\n",
         "cut_subnegotiation": b"\x00" + bytes([255, 250, 44, 1, 255, 253, 0]) + b"data",
         "address": b"\x00rfc2217://[::1]:4001?timeout=1.5",
+        # A server repeating requests, turning COM-PORT-OPTION off and on, then answering
+        # SET-CONTROL with a value no request has and SET-BAUDRATE at too great a length.
+        "request_flood": b"\x05" + bytes([255, 251, 5, 255, 253, 5] * 8
+                                           + [255, 254, 44, 255, 253, 44] * 4
+                                           + [255, 250, 44, 105, 200, 255, 240]
+                                           + [255, 250, 44, 101] + [1] * 100 + [255, 240]),
     },
     "ports_file": {
         "written": b"[ports]\nCOM1=/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9xyz-if00-port0\n",
