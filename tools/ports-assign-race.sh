@@ -20,7 +20,7 @@ while [ "$round" -le "$rounds" ]; do
         n=$((n + 1))
     done
     wait
-    stored=$(grep -c '^COM[0-9]*=' "$work/config/ksr-utility/ports.ini" || true)
+    stored=$(cat "$work/config/ksr-utility/ports.ini" 2>/dev/null | grep -c '^COM[0-9]*=' || true)
     if [ "$stored" -ne 16 ]; then
         lost=$((lost + 1))
         echo "round $round: $stored of 16 stored"
