@@ -137,6 +137,7 @@ QJsonObject portJson(SubCommand command, const PortResult& r) {
             invalidFields.append(QJsonObject{{QStringLiteral("index"), field.word},
                                              {QStringLiteral("read"), field.text}});
         port.insert(QStringLiteral("invalidFields"), invalidFields);
+        port.insert(QStringLiteral("expected"), r.expectation);
         port.insert(QStringLiteral("report"), textOrNull(r.report));
     }
     switch (command) {

@@ -39,6 +39,8 @@ struct PortResult {
     QList<VerificationReply::BadField> badFields; // fields that were not four hex digits
     QString report;                               // the report file written
     QString reportError;                          // why the report asked for was not written
+    // What the words were compared with: "defaults", or the settings report's path.
+    QString expectation = QStringLiteral("defaults");
 
     bool sent = false; // defaults: the batch went out; save: "Z2" went out
 

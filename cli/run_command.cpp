@@ -1,9 +1,11 @@
 #include "cli/run_command.h"
 
 #include "cli/align_session.h"
+#include "cli/metrics_file.h"
 #include "cli/output_check.h"
 #include "cli/port_job.h"
 #include "cli/port_listing.h"
+#include "cli/prometheus_text.h"
 #include "cli/terminal.h"
 #include "cli/text_table.h"
 #include "link/line_trace.h"
@@ -14,7 +16,9 @@
 #include "reader_ops/symbology_identification.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -41,6 +45,22 @@ void printStoreNotes(PortCatalog& catalog) {
     const QString notes = catalog.takeStoreProblem();
     for (const QString& line : notes.split(u'\n', Qt::SkipEmptyParts))
         printError(line);
+}
+
+// --metrics: the run's results for node_exporter; a file that cannot be written makes the exit
+// status at least 1, and the results stand.
+int writeMetrics(const CommandLine& options, const QList<PortResult>& results,
+                 const QElapsedTimer& run, int status) {
+    if (options.metricsPath.isEmpty())
+        return status;
+    const VerifyRun facts{static_cast<double>(run.elapsed()) / 1000.0,
+                          static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0};
+    QString error;
+    if (writeMetricsFile(options.metricsPath, prometheusText(results, facts), &error))
+        return status;
+    printError(
+        QStringLiteral("the metrics cannot be written to %1: %2").arg(options.metricsPath, error));
+    return qMax(status, 1);
 }
 
 // A command that ends with no port's result: the reason on standard error and, for a script
@@ -77,13 +97,13 @@ std::optional<int> confirmSave(const CommandLine& options, const QList<PortTarge
     return endWithoutResults(options, 1, QStringLiteral("nothing was saved"));
 }
 
-void printResults(const CommandLine& options, const QList<PortResult>& results) {
+void printResults(const CommandLine& options, const QList<PortResult>& results, int status) {
     QTextStream err(stderr);
     for (const QString& line : warningLines(results))
         err << line << Qt::endl;
     QTextStream out(stdout);
     if (options.json)
-        out << resultJson(options.command, results).toJson(QJsonDocument::Indented);
+        out << resultJson(options.command, results, status, {}).toJson(QJsonDocument::Indented);
     else
         out << resultTable(options.command, results);
     out.flush();
@@ -99,6 +119,8 @@ QString reportPathFor(const CommandLine& options, const PortTarget& target) {
 }
 
 int runPortJobs(const CommandLine& options, const QList<PortTarget>& targets, LineTrace* trace) {
+    QElapsedTimer run;
+    run.start();
     if (!options.reportDir.isEmpty())
         QDir().mkpath(options.reportDir);
     LineWaiter enter;
@@ -111,6 +133,8 @@ int runPortJobs(const CommandLine& options, const QList<PortTarget>& targets, Li
         settings.enable = options.enable;
         settings.disable = options.disable;
         settings.reportPath = reportPathFor(options, target);
+        settings.expectedWords = options.expectedWords;
+        settings.expectPath = options.expectPath;
         if (options.command == SubCommand::Identify && !options.noPrompt) {
             settings.presentBarcode = [&enter](const QString& port, std::function<void()> ready) {
                 QTextStream(stderr) << presentBarcodePrompt().text.section(u'\r', 0, 0) << " on "
@@ -136,10 +160,13 @@ int runPortJobs(const CommandLine& options, const QList<PortTarget>& targets, Li
         if (!job->isLeftOut())
             results << job->result();
     }
-    if (results.isEmpty())
-        return endWithoutResults(options, 3, QStringLiteral("all: none of COM1 to COM16 is there"));
-    printResults(options, results);
-    return exitStatus(results);
+    if (results.isEmpty()) {
+        return endWithoutResults(options, writeMetrics(options, results, run, 3),
+                                 QStringLiteral("all: none of COM1 to COM16 is there"));
+    }
+    const int status = writeMetrics(options, results, run, exitStatus(results));
+    printResults(options, results, status);
+    return status;
 }
 
 int runAlign(const CommandLine& options, const PortTarget& target, LineTrace* trace) {
@@ -273,7 +300,10 @@ int runCommand(const CommandLine& options) {
         });
     }
     if (targets.isEmpty()) {
-        return endWithoutResults(options, 3,
+        QElapsedTimer none;
+        none.start();
+        // The metrics say so too, rather than keep an earlier run's readers up.
+        return endWithoutResults(options, writeMetrics(options, {}, none, 3),
                                  QStringLiteral("all: no device stands for any of COM1 to COM16"));
     }
     if (options.command == SubCommand::Save) {

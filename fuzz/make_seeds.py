@@ -114,6 +114,12 @@ SEEDS = {
         "duplicate": b"[ports]\nCOM2=/dev/ttyUSB0\nCOM2=/dev/ttyUSB1\nCOM17=/dev/ttyS9\n",
         "damaged": b"[ports]\nCOM1 /dev/ttyUSB0\n",
     },
+    "settings_baseline": {
+        "report": b"".join(b"%X\r\n" % word for word in WORDS),
+        "lf": b"".join(b"%x\n" % word for word in WORDS),
+        "cut": b"".join(b"%X\r\n" % word for word in WORDS[:20]),
+        "not_hex": b"474A\r\n22G1\r\n",
+    },
     "reader_commands": {
         "verify": b"\x00" + esc("Z3"),
         "operations": b"\x01" + esc("Z3", "ST", "Z2", "DZ", "P6", "+5", "W2", "U8"),

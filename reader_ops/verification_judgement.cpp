@@ -92,8 +92,7 @@ VerificationJudgement judgeVerification(const QString& reply, const SettingsTabl
         QString details = settingsDifferencesText(judgement.differences);
         if (!judgement.badFields.isEmpty())
             details += kLineBreak + badFieldsText(judgement.badFields);
-        judgement.steps << warning(QStringLiteral("Settings are different from Default values"),
-                                   details);
+        judgement.steps << warning(QString::fromLatin1(kSettingsDifferWarning), details);
     }
     judgement.steps << status(true);
     return judgement;
