@@ -168,6 +168,8 @@ void frmExec::renumberPorts() {
         return;
     catalog_->refresh();
     link_.setPorts(catalog_->portMap());
+    storeNote_ = catalog_->storeNotes().join(u'\n');
+    showStatusNotes();
 }
 
 QString frmExec::portToolTip(qint16 port) const {
@@ -204,8 +206,8 @@ void frmExec::Form_Load() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     renumberPorts();
     if (catalog_) {
-        if (const QString problem = catalog_->takeStoreProblem(); !problem.isEmpty())
-            QTextStream(stderr) << "ksr-utility: " << problem << Qt::endl;
+        for (const QString& line : catalog_->takeStoreProblem().split(u'\n', Qt::SkipEmptyParts))
+            QTextStream(stderr) << "ksr-utility: " << line << Qt::endl;
     }
     probePorts();
     showPortRows(listablePorts(probe_.states()), {});
@@ -228,12 +230,11 @@ void frmExec::Form_Load() {
     awaitingFirstPort_ = state.kind == PortState::Kind::Probing;
     portProblem_ = state.error(address);
     ShowStatus(false);
-    QStringList tip;
     if (!address.isEmpty())
-        tip << describePortError(first, portProblem_);
+        portNote_ = describePortError(first, portProblem_);
     else if (cboComPorts->count() == 0)
-        tip << noUsablePortAdvice(catalog_ ? int(catalog_->found().size()) : 0);
-    lblCOMM->setToolTip(tip.join(u'\n'));
+        portNote_ = noUsablePortAdvice(catalog_ ? int(catalog_->found().size()) : 0);
+    showStatusNotes();
 }
 
 void frmExec::onPortAnswered(ComPort port, const PortState& state) {
@@ -251,11 +252,14 @@ void frmExec::onPortAnswered(ComPort port, const PortState& state) {
     const PortAddress address = link_.ports().addressFor(port);
     if (!state.listable() || selected.isValid() || busy_) {
         portProblem_ = state.error(address);
-        if (!selected.isValid())
-            lblCOMM->setToolTip(describePortError(port, portProblem_));
+        if (!selected.isValid()) {
+            portNote_ = describePortError(port, portProblem_);
+            showStatusNotes();
+        }
         return;
     }
-    lblCOMM->setToolTip({});
+    portNote_.clear();
+    showStatusNotes();
     cboComPorts->setCurrentIndex(0);
     runExclusive([this] { cboComPorts_Click(); });
 }
@@ -306,7 +310,8 @@ void frmExec::cboComPorts_DropDown() {
     }
     showPortRows(listablePorts(states, kept), kept);
     if (cboComPorts->count() > 0)
-        lblCOMM->setToolTip({});
+        portNote_.clear();
+    showStatusNotes();
 }
 
 void frmExec::cmdPorts_Click() {
@@ -319,9 +324,13 @@ void frmExec::cmdPorts_Click() {
     if (dialog.exec() != QDialog::Accepted || dialog.changes().isEmpty())
         return;
     QString error;
-    if (!catalog_->apply(dialog.changes(), &error))
-        prompter_.warn(tr("The port numbers were not stored: %1.").arg(error));
+    if (!catalog_->apply(dialog.changes(), &error, true))
+        prompter_.warn(
+            tr("The port numbers were not stored: %1.\rThey hold until the program ends.")
+                .arg(error));
     link_.setPorts(catalog_->portMap());
+    storeNote_ = catalog_->storeNotes().join(u'\n');
+    showStatusNotes();
     // The open port stays open unless its own number now stands for another device.
     if (link_.isOpen() && link_.currentAddress().key() != openAddress.key()) {
         CloseCOM();
@@ -382,7 +391,20 @@ OperationContext frmExec::context() {
                             state_,
                             reportPath_,
                             [this](bool online) { ShowStatus(online); },
-                            [this](const QString& firmware) { lblFWVersion->setText(firmware); }};
+                            [this](const QString& firmware) { lblFWVersion->setText(firmware); },
+                            [this](const QString& note) {
+                                replyNote_ = note;
+                                showStatusNotes();
+                            }};
+}
+
+void frmExec::showStatusNotes() {
+    QStringList notes;
+    for (const QString& note : {portNote_, storeNote_, QString(replyNote_).replace(u'\r', u'\n')}) {
+        if (!note.isEmpty())
+            notes << note;
+    }
+    lblCOMM->setToolTip(notes.join(u'\n'));
 }
 
 void frmExec::ShowStatus(bool online) {

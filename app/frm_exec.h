@@ -124,6 +124,8 @@ private:
     // What a port's row tells when pointed at: device, description, maker, serial number.
     QString portToolTip(qint16 port) const;
     void ShowStatus(bool online);
+    // The status label's tooltip: a number that could not be stored, a damaged reply.
+    void showStatusNotes();
     void IdentifySymbology();
     void Timer1_Timer();
     // Opens the current port and shows a routed window for as long as it is open.
@@ -150,6 +152,9 @@ private:
     QMap<ComPort, PortState> lastAnswers_;
     // The start found no COM1 yet: it is chosen when its network probe answers.
     bool awaitingFirstPort_ = false;
+    QString portNote_;  // why no port can be used
+    QString storeNote_; // the remembered numbers' file
+    QString replyNote_; // the last reply's damage
     bool busy_ = false;
     bool closePending_ = false;
     frmSymbols* symbols_ = nullptr;

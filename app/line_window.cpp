@@ -1,6 +1,7 @@
 #include "app/line_window.h"
 
 #include "link/reader_link.h"
+#include "program/output_file.h"
 #include "ui/ui_metrics.h"
 
 #include <QClipboard>
@@ -11,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QHideEvent>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QTextDocumentFragment>
@@ -178,12 +178,7 @@ bool LineWindow::saveTo(const QString& path, QString* error) const {
                 "window keeps the last " + QByteArray::number(log_.capacity()) + ")\n";
     for (qsizetype k = 0; k < log_.size(); ++k)
         text += traceLine(log_.at(k)) + '\n';
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit())
-        return true;
-    if (error)
-        *error = file.errorString();
-    return false;
+    return writeFileAtomically(path, text, error);
 }
 
 void LineWindow::chooseFileToSave() {

@@ -1,9 +1,13 @@
 #include "app/display_check.h"
 #include "app/frm_exec.h"
 #include "cli/command_line.h"
+#include "cli/output_check.h"
 #include "cli/run_command.h"
 #include "link/line_trace.h"
 #include "ports/port_catalog.h"
+#include "program/output_file.h"
+#include "program/standard_output.h"
+#include "reader_ops/settings_report.h"
 #include "ui/message_box_prompter.h"
 #include "ui/translations.h"
 #ifdef KSR_SIMULATOR
@@ -49,6 +53,20 @@ std::unique_ptr<QObject> startSimulatedReader(CommandLine& options, int* exitCod
 #endif
 }
 
+// The report asked for, and the trace: the default report is checked when it is written, and a
+// problem with it is said in the window.
+QString windowOutputsProblem(const CommandLine& options) {
+    const bool reportGiven = options.reportPath != defaultSettingsReportPath();
+    if (const QString wrong = outputsProblem(
+            reportGiven ? QStringList{options.reportPath} : QStringList{}, {}, options.tracePath);
+        !wrong.isEmpty())
+        return wrong;
+    if (options.tracePath != QStringLiteral("-") && sameFile(options.reportPath, options.tracePath))
+        return QStringLiteral("--trace %1 is the settings report: give it its own file")
+            .arg(options.tracePath);
+    return {};
+}
+
 int runWindow(int argc, char* argv[], CommandLine options) {
     QApplication app(argc, argv);
     nameApplication();
@@ -78,6 +96,7 @@ int runWindow(int argc, char* argv[], CommandLine options) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    guardStandardStreams();
     startTraceClock();
     CommandLineOutcome outcome;
     {
@@ -87,7 +106,7 @@ int main(int argc, char* argv[]) {
         outcome = parseCommandLine(QCoreApplication::arguments());
         if (!outcome.run) {
             QTextStream(outcome.exitCode == 0 ? stdout : stderr) << outcome.message << Qt::endl;
-            return outcome.exitCode;
+            return standardOutputStatus(outcome.exitCode);
         }
 #ifndef KSR_SIMULATOR
         if (outcome.options.simulate) {
@@ -102,7 +121,11 @@ int main(int argc, char* argv[]) {
             const auto simulatedReader = startSimulatedReader(outcome.options, &exitCode);
             if (exitCode != 0)
                 return exitCode;
-            return runCommand(outcome.options);
+            return standardOutputStatus(runCommand(outcome.options));
+        }
+        if (const QString wrong = windowOutputsProblem(outcome.options); !wrong.isEmpty()) {
+            QTextStream(stderr) << usageError(wrong) << Qt::endl;
+            return 2;
         }
     }
     // Without a display Qt would abort with a core dump; say plainly what is wrong instead.

@@ -22,6 +22,8 @@ PortStatus statusOf(const VerificationJudgement& judgement) {
     case VerificationOutcome::SettingsRead:
         break;
     }
+    if (!judgement.badFields.isEmpty())
+        return PortStatus::InvalidReply;
     return judgement.firmwareMatches && judgement.differences.isEmpty() ? PortStatus::Ok
                                                                         : PortStatus::Differs;
 }
@@ -98,13 +100,23 @@ void PortJob::askOperator(const Prompt& prompt, std::function<void(PromptAnswer)
 }
 
 VerificationJudgement PortJob::takeVerification(const QString& reply) {
-    const VerificationJudgement judgement =
+    VerificationJudgement judgement =
         judgeVerification(reply, state_.DefaultSettings, QString::fromLatin1(kExpectedFirmware),
                           line_.link().portLabel());
     result_.verified = true;
     result_.status = statusOf(judgement);
     if (judgement.firmware)
         result_.firmware = judgement.firmware;
+    result_.badFields = judgement.badFields;
+    if (!judgement.badFields.isEmpty()) {
+        // A damaged block is not this reader's settings: nothing is compared, used or reported.
+        judgement.settings.reset();
+        judgement.differences.clear();
+        judgement.steps.removeIf(
+            [](const VerificationStep& step) { return !step.details.isEmpty(); });
+        result_.error = QStringLiteral("invalid reply: ") +
+                        badFieldsText(judgement.badFields).replace(u'\r', QStringLiteral("; "));
+    }
     result_.words = judgement.settings;
     result_.differences = judgement.differences;
     for (QString warning : judgement.warnings()) {
@@ -181,8 +193,9 @@ void PortJob::runSymbologies() {
                  }),
                  [this, words](const ExchangeOutcome&) {
                      if (!*words) {
-                         result_.error = QStringLiteral("the settings words could not be read; "
-                                                        "nothing was changed");
+                         if (result_.error.isEmpty())
+                             result_.error = QStringLiteral("the settings words could not be read");
+                         result_.error += QStringLiteral("; nothing was changed");
                          finish();
                          return;
                      }
@@ -221,7 +234,8 @@ void PortJob::applySymbologies(const SettingsTable& words) {
                                 }));
     player_.play(change, [this, again, wanted](const ExchangeOutcome&) {
         if (!*again) {
-            result_.error = QStringLiteral("the settings words could not be read again");
+            if (result_.error.isEmpty())
+                result_.error = QStringLiteral("the settings words could not be read again");
             finish();
             return;
         }

@@ -53,9 +53,10 @@ QString portListing(const PortCatalog& catalog) {
     for (const FoundDevice& device : catalog.numbering().unnumbered) {
         text += QStringLiteral("\nNo COM number is free for %1%2. Free one with "
                                "\"ksr-utility ports free COMn\" or in the Ports dialog.\n")
-                    .arg(device.path, deviceDescription(device).isEmpty()
-                                          ? QString()
-                                          : QStringLiteral(" (%1)").arg(deviceDescription(device)));
+                    .arg(escapedControls(device.path),
+                         deviceDescription(device).isEmpty()
+                             ? QString()
+                             : QStringLiteral(" (%1)").arg(deviceDescription(device)));
     }
     if (!listing.anyUsable)
         text += u'\n' + noUsablePortAdvice(int(catalog.found().size())) + u'\n';

@@ -41,7 +41,8 @@ QString verificationDetails(const PortResult& r) {
     case PortStatus::NoAnswer:
         return QStringLiteral("no answer to \"Z3\"");
     case PortStatus::InvalidReply:
-        return QStringLiteral("no complete settings block in the reply");
+        return r.error.isEmpty() ? QStringLiteral("no complete settings block in the reply")
+                                 : r.error;
     default:
         break;
     }
@@ -72,7 +73,9 @@ QString symbologyName(int row) {
 }
 
 QString symbologiesTable(const PortResult& r) {
-    QString text = QStringLiteral("%1 (%2): %3").arg(r.port, r.device, statusName(r.status));
+    QString text =
+        QStringLiteral("%1 (%2): %3")
+            .arg(escapedControls(r.port), escapedControls(r.device), statusName(r.status));
     if (!r.error.isEmpty())
         text += QStringLiteral(": ") + r.error;
     text += u'\n';
@@ -129,6 +132,11 @@ QJsonObject portJson(SubCommand command, const PortResult& r) {
                                            {QStringLiteral("expected"), hex4(d.expected)},
                                            {QStringLiteral("read"), hex4(d.read)}});
         port.insert(QStringLiteral("differences"), differences);
+        QJsonArray invalidFields;
+        for (const VerificationReply::BadField& field : r.badFields)
+            invalidFields.append(QJsonObject{{QStringLiteral("index"), field.word},
+                                             {QStringLiteral("read"), field.text}});
+        port.insert(QStringLiteral("invalidFields"), invalidFields);
         port.insert(QStringLiteral("expected"), r.expectation);
         port.insert(QStringLiteral("report"), textOrNull(r.report));
     }

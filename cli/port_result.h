@@ -36,8 +36,9 @@ struct PortResult {
     std::optional<QString> firmware;
     std::optional<SettingsTable> words; // the 39 words read
     QList<WordDifference> differences;
-    QString report;      // the report file written
-    QString reportError; // why the report asked for was not written
+    QList<VerificationReply::BadField> badFields; // fields that were not four hex digits
+    QString report;                               // the report file written
+    QString reportError;                          // why the report asked for was not written
     // What the words were compared with: "defaults", or the settings report's path.
     QString expectation = QStringLiteral("defaults");
 

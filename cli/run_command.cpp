@@ -2,13 +2,16 @@
 
 #include "cli/align_session.h"
 #include "cli/metrics_file.h"
+#include "cli/output_check.h"
 #include "cli/port_job.h"
 #include "cli/port_listing.h"
 #include "cli/prometheus_text.h"
 #include "cli/terminal.h"
+#include "cli/text_table.h"
 #include "link/line_trace.h"
 #include "ports/port_catalog.h"
 #include "ports/port_probe.h"
+#include "program/standard_output.h"
 #include "program/termination_signals.h"
 #include "reader_ops/permanent_save.h"
 #include "reader_ops/symbology_identification.h"
@@ -21,14 +24,28 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
 
 #include <memory>
 #include <vector>
 
 namespace {
+// How long a command waits for another program that is writing the remembered numbers.
+constexpr int kCommandLockWaitMs = 30000;
+
+// How often align looks whether its standard output is still read.
+constexpr int kOutputWatchMs = 200;
 
 void printError(const QString& text) {
     QTextStream(stderr) << "ksr-utility: " << text << Qt::endl;
+}
+
+void printStoreNotes(PortCatalog& catalog) {
+    const QString notes = catalog.takeStoreProblem();
+    for (const QString& line : notes.split(u'\n', Qt::SkipEmptyParts))
+        printError(line);
 }
 
 // --metrics: the run's results for node_exporter; a file that cannot be written makes the exit
@@ -93,6 +110,15 @@ void printResults(const CommandLine& options, const QList<PortResult>& results, 
     out.flush();
 }
 
+// Where each target's report goes; empty for none.
+QString reportPathFor(const CommandLine& options, const PortTarget& target) {
+    if (!options.reportPath.isEmpty())
+        return options.reportPath;
+    if (!options.reportDir.isEmpty())
+        return QDir(options.reportDir).filePath(reportFileName(target));
+    return {};
+}
+
 int runPortJobs(const CommandLine& options, const QList<PortTarget>& targets, LineTrace* trace) {
     QElapsedTimer run;
     run.start();
@@ -107,12 +133,9 @@ int runPortJobs(const CommandLine& options, const QList<PortTarget>& targets, Li
         settings.command = options.command;
         settings.enable = options.enable;
         settings.disable = options.disable;
+        settings.reportPath = reportPathFor(options, target);
         settings.expectedWords = options.expectedWords;
         settings.expectPath = options.expectPath;
-        if (!options.reportPath.isEmpty())
-            settings.reportPath = options.reportPath;
-        else if (!options.reportDir.isEmpty())
-            settings.reportPath = QDir(options.reportDir).filePath(reportFileName(target));
         if (options.command == SubCommand::Identify && !options.noPrompt) {
             settings.presentBarcode = [&enter](const QString& port, std::function<void()> ready) {
                 QTextStream(stderr) << presentBarcodePrompt().text.section(u'\r', 0, 0) << " on "
@@ -167,7 +190,18 @@ int runAlign(const CommandLine& options, const PortTarget& target, LineTrace* tr
                              out << alignmentHeader() << Qt::endl;
                          headerShown = true;
                          out << alignmentLine(reading) << Qt::endl;
+                         if (std::ferror(stdout))
+                             session.stop();
                      });
+    // Nobody reads the lines any more: end as on Ctrl-C, so the reader leaves alignment mode.
+    QTimer outputWatch;
+    outputWatch.setInterval(kOutputWatchMs);
+    QString outputGone;
+    QObject::connect(&outputWatch, &QTimer::timeout, &session, [&session, &outputGone] {
+        if (standardOutputGone(&outputGone) || std::ferror(stdout))
+            session.stop();
+    });
+    outputWatch.start();
     QObject::connect(&session, &AlignSession::noReports, &session, [&target] {
         printError(target.label + QStringLiteral(": no reports from the reader"));
     });
@@ -187,10 +221,16 @@ int runAlign(const CommandLine& options, const PortTarget& target, LineTrace* tr
         document.insert(QStringLiteral("ports"), ports);
         out << QJsonDocument(document).toJson(QJsonDocument::Indented);
     } else if (!session.result().error.isEmpty()) {
-        printError(QStringLiteral("%1 (%2): %3")
-                       .arg(target.label, target.address.text(), session.result().error));
+        printError(
+            QStringLiteral("%1 (%2): %3")
+                .arg(target.label, escapedControls(target.address.text()), session.result().error));
     }
     out.flush();
+    // Lines nobody read are no success, though no write failed.
+    if (!outputGone.isEmpty() && !std::ferror(stdout)) {
+        printError(QStringLiteral("align ended: ") + outputGone);
+        return qMax(exitStatus(results), 1);
+    }
     return exitStatus(results);
 }
 
@@ -205,15 +245,16 @@ int runPorts(const CommandLine& options, PortCatalog& catalog) {
         QString error;
         if (!catalog.apply({{port, address}}, &error)) {
             // A file that cannot be used has been named already.
-            printError(error == catalog.storeProblem() ? QStringLiteral("nothing was stored")
-                                                       : error);
+            printError(catalog.storeNotes().contains(error) ? QStringLiteral("nothing was stored")
+                                                            : error);
             status = 1;
-        } else if (!options.json) {
-            QTextStream(stdout) << (address.isEmpty()
-                                        ? QStringLiteral("%1 is free.\n").arg(port.label())
-                                        : QStringLiteral("%1 is %2 from now on.\n\n")
-                                              .arg(port.label(),
-                                                   catalog.numbering().port(port).address.text()));
+        } else if (printStoreNotes(catalog); !options.json) {
+            QTextStream(stdout)
+                << (address.isEmpty()
+                        ? QStringLiteral("%1 is free.\n").arg(port.label())
+                        : QStringLiteral("%1 is %2 from now on.\n\n")
+                              .arg(port.label(),
+                                   escapedControls(catalog.numbering().port(port).address.text())));
         }
     }
     if (options.json)
@@ -225,17 +266,14 @@ int runPorts(const CommandLine& options, PortCatalog& catalog) {
 
 int runCommand(const CommandLine& options) {
     // COM1 to COM16: the devices found, numbered as remembered, --port over all of them.
-    PortCatalog catalog(systemDeviceList(), PortStore(PortStore::defaultPath()),
-                        options.ports.mapped());
-    if (const QString problem = catalog.takeStoreProblem(); !problem.isEmpty())
-        printError(problem);
+    // A command may wait its turn: sixteen `ports assign` at once must all be stored.
+    PortStore store(PortStore::defaultPath());
+    store.setLockWaitMs(kCommandLockWaitMs);
+    PortCatalog catalog(systemDeviceList(), store, options.ports.mapped());
+    printStoreNotes(catalog);
     const PortMap ports = catalog.portMap();
     if (options.command == SubCommand::ListPorts)
         return runPorts(options, catalog);
-    std::unique_ptr<LineTrace> trace;
-    if (!options.tracePath.isEmpty())
-        trace = std::make_unique<LineTrace>(options.tracePath);
-
     QString error;
     const auto resolved = resolvePorts(options.portArguments, ports, &error);
     if (!resolved) {
@@ -243,6 +281,19 @@ int runCommand(const CommandLine& options) {
         return 2;
     }
     QList<PortTarget> targets = *resolved;
+    QStringList reports;
+    for (const PortTarget& target : targets) {
+        if (const QString path = reportPathFor(options, target); !path.isEmpty())
+            reports << path;
+    }
+    if (const QString wrong = outputsProblem(reports, options.reportDir, options.tracePath);
+        !wrong.isEmpty()) {
+        QTextStream(stderr) << usageError(wrong) << Qt::endl;
+        return 2;
+    }
+    std::unique_ptr<LineTrace> trace;
+    if (!options.tracePath.isEmpty())
+        trace = std::make_unique<LineTrace>(options.tracePath);
     if (options.command == SubCommand::Save) {
         // The question names exactly the ports that would be saved on (only local ports are
         // optional: the probe answers them at once).

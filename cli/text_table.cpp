@@ -1,6 +1,25 @@
 #include "cli/text_table.h"
 
-QString alignedColumns(const QStringList& header, const QList<QStringList>& rows) {
+#include "link/line_log.h"
+
+QString escapedControls(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const bool control = c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() < 0xa0);
+        shown += control ? printableBytes(QByteArray(1, char(c.unicode()))) : QString(c);
+    }
+    return shown;
+}
+
+QString alignedColumns(const QStringList& header, const QList<QStringList>& rawRows) {
+    QList<QStringList> rows;
+    for (const QStringList& raw : rawRows) {
+        QStringList row;
+        for (const QString& cell : raw)
+            row << escapedControls(cell);
+        rows << row;
+    }
     QList<qsizetype> widths;
     for (const QString& title : header)
         widths << title.size();

@@ -9,6 +9,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(reply.firmware.size() <= 9);
     if (reply.block != VerificationReply::Block::Valid)
         return 0;
+    // A field is refused exactly when it is not four hexadecimal digits.
+    qsizetype bad = 0;
+    for (const VerificationReply::BadField& field : reply.badFields) {
+        FUZZ_CHECK(field.word >= 0 && field.word < kSettingsWordCount);
+        FUZZ_CHECK(!isSettingsField(field.text));
+        ++bad;
+    }
+    FUZZ_CHECK(bad <= kSettingsWordCount);
     SettingsTable table{};
     for (int k = 0; k < kSettingsWordCount; ++k) {
         // Four hexadecimal digits at most.

@@ -33,6 +33,8 @@ REPORT = b"01F4 03E8 3C8C 03E8 03E8 03E8 342E 03E8 1AF6 "
 
 SEEDS = {
     "verification_reply": {
+        "noise_in_field": z3_reply().replace(b"0000 0000 0000", b"0000 0Z00 0000", 1),
+        "byte_lost": z3_reply()[:60] + z3_reply()[61:],
         "simulator": z3_reply(),
         "lower_case": z3_reply().replace(b"FFD7", b"ffd7"),
         "cut_block": z3_reply()[:-20],
@@ -103,6 +105,14 @@ SEEDS = {
                                            + [255, 254, 44, 255, 253, 44] * 4
                                            + [255, 250, 44, 105, 200, 255, 240]
                                            + [255, 250, 44, 101] + [1] * 100 + [255, 240]),
+    },
+    "ports_file": {
+        "written": b"[ports]\nCOM1=/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9xyz-if00-port0\n",
+        "commented": b"; my line PCs\n[ports]\n; the left reader\nCOM5=/dev/ttyUSB0 ; spare\n"
+                     b"\n[other]\nkey=value\n",
+        "quoted": b"[General]\n[ports]\r\nCOM3=\"/dev/odd;name\\\\x\"\r\nCOM16=rfc2217://[::1]:4001\r\n",
+        "duplicate": b"[ports]\nCOM2=/dev/ttyUSB0\nCOM2=/dev/ttyUSB1\nCOM17=/dev/ttyS9\n",
+        "damaged": b"[ports]\nCOM1 /dev/ttyUSB0\n",
     },
     "settings_baseline": {
         "report": b"".join(b"%X\r\n" % word for word in WORDS),

@@ -7,7 +7,11 @@
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <pthread.h>
 #endif
 
 Q_LOGGING_CATEGORY(lcLink, "ksr.link", QtInfoMsg)
@@ -54,8 +58,7 @@ LineTrace::LineTrace(const QString& path) : path_(path), file_(std::make_unique<
         opened = file_->open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered,
                              QFileDevice::DontCloseHandle);
     } else {
-        file_->setFileName(path);
-        opened = file_->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+        opened = openWithoutWaiting(path);
     }
     if (!opened) {
         warnOnce(file_->errorString());
@@ -67,6 +70,32 @@ LineTrace::LineTrace(const QString& path) : path_(path), file_(std::make_unique<
 #endif
     active_ = true;
     writer_ = std::thread([this] { run(); });
+}
+
+bool LineTrace::openWithoutWaiting(const QString& path) {
+#ifdef Q_OS_UNIX
+    // Opening a FIFO for writing waits for its reader; without one, say so and trace nothing.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENXIO)
+            return failOpen(QStringLiteral("it is a FIFO that nothing reads"));
+        return failOpen(QString::fromLocal8Bit(std::strerror(error)));
+    }
+    // Once open, the writer thread may wait on a slow reader: that holds up nothing else.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return file_->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                       QFileDevice::AutoCloseHandle);
+#else
+    file_->setFileName(path);
+    return file_->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+#endif
+}
+
+bool LineTrace::failOpen(const QString& why) {
+    warnOnce(why);
+    return false;
 }
 
 LineTrace::~LineTrace() {
@@ -113,6 +142,14 @@ void LineTrace::write(const QByteArray& line) {
 }
 
 void LineTrace::run() {
+#ifdef Q_OS_UNIX
+    // A reader of the trace that goes away fails this thread's write; the signal it raises is
+    // not the program's to act on.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+#endif
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });

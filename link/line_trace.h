@@ -46,6 +46,8 @@ public:
     static constexpr qsizetype kQueueCap = 8 * 1024 * 1024;
 
 private:
+    bool openWithoutWaiting(const QString& path);
+    bool failOpen(const QString& why);
     void run();
     void warnOnce(const QString& why);
 

@@ -5,6 +5,10 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -160,9 +164,30 @@ void SerialTransport::onError(QSerialPort::SerialPortError error) {
     }
     if (!MSComm1.isOpen())
         return;
-    const QString reason = MSComm1.errorString();
+    // Qt calls a read that found nothing (after a flush, say) an error, with whatever reason
+    // the system last gave: only a device that is really gone is lost.
+    const QString reason = goneReason();
+    if (reason.isEmpty()) {
+        MSComm1.clearError();
+        return;
+    }
     // Closing at once ends the error storm Qt emits after a hang-up.
     MSComm1.close();
     MSComm1.clearError();
     emit lost(reason);
+}
+
+QString SerialTransport::goneReason() const {
+    if (!QFileInfo::exists(device_))
+        return QStringLiteral("%1 is no longer there").arg(device_);
+#ifdef Q_OS_UNIX
+    termios settings{};
+    if (::tcgetattr(int(MSComm1.handle()), &settings) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    // A line that hung up reads as the end of its input, again and again.
+    pollfd line{int(MSComm1.handle()), POLLIN, 0};
+    if (::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+        return QStringLiteral("the line hung up");
+#endif
+    return {};
 }

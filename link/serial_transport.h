@@ -29,6 +29,8 @@ public:
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    // Why the open device cannot be used any more; empty while it can.
+    QString goneReason() const;
 
     QString device_;
     QSerialPort MSComm1;

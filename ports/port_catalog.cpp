@@ -26,17 +26,19 @@ PortCatalog::PortCatalog(DeviceList devices, PortStore store, QMap<ComPort, Port
 const PortNumbering& PortCatalog::refresh() {
     found_ = devices_ ? devices_() : QList<FoundDevice>();
     PortStore::Contents contents = store_.load();
-    QString problem = contents.problem;
+    storeProblem_ = contents.problem;
+    storeNotices_ = contents.notices;
+    notStored_.clear();
     QString entry;
     const QMap<int, PortAddress> remembered = rememberedAddresses(contents.assignments, &entry);
-    if (problem.isEmpty() && !entry.isEmpty())
-        problem = QStringLiteral("%1: %2").arg(store_.path(), entry);
+    if (!entry.isEmpty())
+        storeNotices_ << QStringLiteral("%1: %2").arg(store_.path(), entry);
     numbering_ = numberPorts(found_, remembered, thisRun_);
-    if (!numbering_.newlyRemembered.isEmpty() && contents.problem.isEmpty()) {
+    if (!numbering_.newlyRemembered.isEmpty() && storeProblem_.isEmpty()) {
         QString error;
         // Under the lock another program may have taken a number meanwhile: number again on
         // what is stored then.
-        store_.update(
+        const bool written = store_.update(
             [this](QMap<int, QString>& stored) {
                 QString ignored; // said above
                 numbering_ = numberPorts(found_, rememberedAddresses(stored, &ignored), thisRun_);
@@ -45,8 +47,17 @@ const PortNumbering& PortCatalog::refresh() {
                     stored.insert(it.key(), it.value());
             },
             &error);
+        if (!written) {
+            // The numbers hold for this run all the same.
+            QStringList ports;
+            for (auto it = numbering_.newlyRemembered.begin();
+                 it != numbering_.newlyRemembered.end(); ++it)
+                ports << QStringLiteral("%1 (%2)").arg(
+                    ComPort{it.key()}.label(), numbering_.port(ComPort{it.key()}).address.text());
+            notStored_ = QStringLiteral("%1 used for this run but not stored: %2")
+                             .arg(ports.join(QStringLiteral(", ")), error);
+        }
     }
-    setStoreProblem(problem);
     return numbering_;
 }
 
@@ -59,17 +70,23 @@ PortMap PortCatalog::portMap() const {
     return map;
 }
 
-void PortCatalog::setStoreProblem(const QString& problem) {
-    if (storeProblem_ != problem)
-        problemTold_ = false;
-    storeProblem_ = problem;
+QStringList PortCatalog::storeNotes() const {
+    QStringList notes = storeNotices_;
+    for (const QString& note : {storeProblem_, notStored_}) {
+        if (!note.isEmpty())
+            notes << note;
+    }
+    return notes;
 }
 
 QString PortCatalog::takeStoreProblem() {
-    if (problemTold_)
-        return {};
-    problemTold_ = true;
-    return storeProblem_;
+    QStringList fresh;
+    for (const QString& note : storeNotes()) {
+        if (!told_.contains(note))
+            fresh << note;
+    }
+    told_ << fresh;
+    return fresh.join(u'\n');
 }
 
 QString PortCatalog::identityOf(const PortAddress& address) const {
@@ -83,7 +100,7 @@ QString PortCatalog::identityOf(const PortAddress& address) const {
     return QFileInfo(address.path()).absoluteFilePath();
 }
 
-bool PortCatalog::apply(const QList<Change>& changes, QString* error) {
+bool PortCatalog::apply(const QList<Change>& changes, QString* error, bool keepForThisRun) {
     for (const Change& change : changes) {
         const NumberedPort& port = numbering_.port(change.port);
         if (port.origin == PortOrigin::BuiltIn && port.address != change.address) {
@@ -106,6 +123,13 @@ bool PortCatalog::apply(const QList<Change>& changes, QString* error) {
             }
         },
         error);
+    if (!written && keepForThisRun) {
+        // The operator's choice holds until the program ends, stored or not.
+        for (const Change& change : changes) {
+            if (!change.address.isEmpty())
+                thisRun_.insert(change.port, change.address);
+        }
+    }
     refresh();
     return written;
 }

@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 
 #ifdef Q_OS_UNIX
+#include <array>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -11,6 +12,11 @@
 namespace {
 #ifdef Q_OS_UNIX
 int g_signalPipe[2] = {-1, -1};
+
+// Each ends the program's work the same way: Ctrl-C, a kill, the terminal hanging up, and a
+// write to a pipe whose reader has gone.
+constexpr std::array kEndingSignals{SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+std::array<struct sigaction, kEndingSignals.size()> g_previous{};
 
 void onSignal(int signalNumber) {
     // Only async-signal-safe work here; the event loop does the rest.
@@ -26,8 +32,8 @@ TerminationSignals::~TerminationSignals() {
 #ifdef Q_OS_UNIX
     if (!notifier_)
         return;
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGTERM, SIG_DFL);
+    for (std::size_t k = 0; k < kEndingSignals.size(); ++k)
+        ::sigaction(kEndingSignals[k], &g_previous[k], nullptr);
     ::close(g_signalPipe[0]);
     ::close(g_signalPipe[1]);
     g_signalPipe[0] = g_signalPipe[1] = -1;
@@ -50,8 +56,10 @@ bool TerminationSignals::install() {
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0 &&
-           ::sigaction(SIGTERM, &action, nullptr) == 0;
+    bool installed = true;
+    for (std::size_t k = 0; k < kEndingSignals.size(); ++k)
+        installed = ::sigaction(kEndingSignals[k], &action, &g_previous[k]) == 0 && installed;
+    return installed;
 #else
     return false;
 #endif

@@ -17,4 +17,7 @@ struct OperationContext {
     QString reportPath;
     std::function<void(bool online)> showStatus;
     std::function<void(const QString& firmware)> showFirmware;
+    // What the last reply held that the messages do not say (fields that were not
+    // hexadecimal); empty when nothing.
+    std::function<void(const QString& note)> showReplyNote;
 };

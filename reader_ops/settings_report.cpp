@@ -1,10 +1,9 @@
 #include "reader_ops/settings_report.h"
 
-#include "reader_ops/message_text.h"
+#include "program/output_file.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 QByteArray settingsReportText(const SettingsTable& settings) {
     QByteArray text;
@@ -16,26 +15,7 @@ QByteArray settingsReportText(const SettingsTable& settings) {
 }
 
 bool writeSettingsReport(const QString& path, const SettingsTable& settings, QString* error) {
-    QSaveFile file(path);
-    // Unbuffered, so a short write (full disk, size limit) shows here and not at commit, where
-    // Qt would let a truncated file through.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        *error = file.errorString();
-        return false;
-    }
-    const QByteArray text = settingsReportText(settings);
-    if (file.write(text) != text.size() || file.size() != text.size()) {
-        *error = file.error() != QFileDevice::NoError
-                     ? file.errorString()
-                     : Messages::tr("only part of the report could be written (disk full?)");
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeFileAtomically(path, settingsReportText(settings), error);
 }
 
 QString reportFailureMessage(const QString& path, const QString& reason, bool previousKept) {
@@ -56,7 +36,7 @@ void saveSettingsReport(OperationContext& context) {
         return;
     told.append(context.reportPath);
     context.prompter.warn(
-        reportFailureMessage(context.reportPath, error, QFile::exists(context.reportPath)));
+        reportFailureMessage(context.reportPath, error, QFileInfo(context.reportPath).isFile()));
 }
 
 QString defaultSettingsReportPath() {

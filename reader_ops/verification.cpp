@@ -25,6 +25,8 @@ VerificationOutcome applyVerification(OperationContext& context, const QString& 
     }
     if (judgement.settings)
         state.ReaderSettings = *judgement.settings;
+    if (context.showReplyNote && judgement.outcome != VerificationOutcome::NoResponse)
+        context.showReplyNote(badFieldsText(judgement.badFields));
     for (const VerificationStep& step : judgement.steps) {
         if (step.kind == VerificationStep::Kind::Warning)
             context.prompter.warn(step.text, step.details);

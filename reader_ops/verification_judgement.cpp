@@ -1,8 +1,11 @@
 #include "reader_ops/verification_judgement.h"
 
+#include "link/line_log.h"
 #include "reader_ops/message_text.h"
 #include "reader_ops/settings_differences.h"
 #include "reader_ops/verification_reply.h"
+
+#include <QStringList>
 
 namespace {
 constexpr QChar kLineBreak = u'\r';
@@ -30,6 +33,16 @@ QStringList VerificationJudgement::warnings() const {
             texts << step.text;
     }
     return texts;
+}
+
+QString badFieldsText(const QList<VerificationReply::BadField>& fields) {
+    QStringList lines;
+    for (const VerificationReply::BadField& field : fields) {
+        lines << QStringLiteral("Word %1 is not four hexadecimal digits: \"%2\"")
+                     .arg(field.word)
+                     .arg(printableBytes(field.text.toLatin1()));
+    }
+    return lines.join(kLineBreak);
 }
 
 VerificationJudgement judgeVerification(const QString& reply, const SettingsTable& expected,
@@ -63,6 +76,7 @@ VerificationJudgement judgeVerification(const QString& reply, const SettingsTabl
         SettingsTable read = expected;
         std::copy(parsed.words.begin(), parsed.words.end(), read.begin());
         judgement.settings = read;
+        judgement.badFields = parsed.badFields;
         for (int k = 0; k < kSettingsWordCount; ++k) {
             if (read[k] != expected[k])
                 judgement.differences.append({k, expected[k], read[k]});
@@ -75,9 +89,12 @@ VerificationJudgement judgeVerification(const QString& reply, const SettingsTabl
         judgement.steps << warning(Messages::tr("Firmware version is %1").arg(parsed.firmware) +
                                    kLineBreak + Messages::tr("Expecting %1").arg(expectedFirmware));
     }
-    if (!judgement.differences.isEmpty())
-        judgement.steps << warning(Messages::tr(kSettingsDifferWarning),
-                                   settingsDifferencesText(judgement.differences));
+    if (!judgement.differences.isEmpty()) {
+        QString details = settingsDifferencesText(judgement.differences);
+        if (!judgement.badFields.isEmpty())
+            details += kLineBreak + badFieldsText(judgement.badFields);
+        judgement.steps << warning(Messages::tr(kSettingsDifferWarning), details);
+    }
     judgement.steps << status(true);
     return judgement;
 }

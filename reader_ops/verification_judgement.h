@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reader_ops/reader_state.h"
+#include "reader_ops/verification_reply.h"
 
 #include <QList>
 #include <QString>
@@ -43,12 +44,18 @@ struct VerificationJudgement {
     std::optional<SettingsTable> settings; // the words read, when the block was complete
     QList<WordDifference> differences;     // against the expected words, in index order
     QList<VerificationStep> steps;
+    // Fields of the block that were not four hexadecimal digits. The window reads them as
+    // HexToLong does and says which they were; for a command the reply is invalid.
+    QList<VerificationReply::BadField> badFields;
 
     bool online() const; // the status the verification leaves shown
     QStringList warnings() const;
     // The report is rewritten exactly when this reader's words were read.
     bool writesReport() const { return settings.has_value(); }
 };
+
+// One line per field, CR between: Word 5 is not four hexadecimal digits: "0Z00".
+QString badFieldsText(const QList<VerificationReply::BadField>& fields);
 
 // Judges `reply` against the expected words and firmware; `port` names COMn in the messages.
 VerificationJudgement judgeVerification(const QString& reply, const SettingsTable& expected,

@@ -2,6 +2,8 @@
 
 #include "protocol/hex_to_long.h"
 
+#include <algorithm>
+
 namespace {
 // Offsets from the first character of "XSW" (the reader's fixed layout).
 constexpr qsizetype fieldOffset(int word) {
@@ -15,6 +17,13 @@ constexpr qsizetype kFirstBlockIndex = 9;
 constexpr qsizetype kIdentifierOffset = 6;
 constexpr qsizetype kIdentifierFieldWidth = 10;
 } // namespace
+
+bool isSettingsField(QStringView field) {
+    return field.size() == kFieldWidth && std::all_of(field.begin(), field.end(), [](QChar c) {
+               return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') ||
+                      (c >= u'a' && c <= u'f');
+           });
+}
 
 VerificationReply parseVerificationReply(const QString& reply) {
     VerificationReply result;
@@ -40,8 +49,12 @@ VerificationReply parseVerificationReply(const QString& reply) {
         return result;
     }
     const QStringView text(reply);
-    for (int k = 0; k < kSettingsWordCount; ++k)
-        result.words[k] = HexToLong(text.mid(block + fieldOffset(k), kFieldWidth));
+    for (int k = 0; k < kSettingsWordCount; ++k) {
+        const QStringView settingsField = text.mid(block + fieldOffset(k), kFieldWidth);
+        result.words[k] = HexToLong(settingsField);
+        if (!isSettingsField(settingsField))
+            result.badFields.append({k, settingsField.toString()});
+    }
     result.block = VerificationReply::Block::Valid;
     return result;
 }

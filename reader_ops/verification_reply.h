@@ -2,6 +2,7 @@
 
 #include "protocol/settings_words.h"
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 #include <array>
@@ -19,6 +20,18 @@ struct VerificationReply {
     QString firmware;           // identifier field without its last character
     Block block = Block::Missing;
     std::array<qint32, kSettingsWordCount> words{}; // meaningful only for a valid block
+
+    // A field of a valid block that is not four hexadecimal digits (line noise, a byte lost
+    // before it): its word still has the value HexToLong gives it, but it was not read.
+    struct BadField {
+        int word = 0;
+        QString text; // what arrived in the field's place
+        friend bool operator==(const BadField&, const BadField&) = default;
+    };
+    QList<BadField> badFields;
 };
+
+// True when `field` is exactly four hexadecimal digits, in either case.
+bool isSettingsField(QStringView field);
 
 VerificationReply parseVerificationReply(const QString& reply);

@@ -99,10 +99,6 @@
         <translation>Wirklich fortfahren?</translation>
     </message>
     <message>
-        <source>only part of the report could be written (disk full?)</source>
-        <translation>nur ein Teil des Berichts konnte geschrieben werden (Datenträger voll?)</translation>
-    </message>
-    <message>
         <source>The settings report could not be written to:</source>
         <translation>Der Einstellungsbericht konnte nicht geschrieben werden nach:</translation>
     </message>
@@ -184,6 +180,10 @@
     <message>
         <source>Given</source>
         <translation>Vergeben</translation>
+    </message>
+    <message>
+        <source>remembered</source>
+        <translation>gespeichert</translation>
     </message>
 </context>
 <context>
@@ -373,10 +373,6 @@ erkennen</translation>
         <translation>(nicht eingesteckt)</translation>
     </message>
     <message>
-        <source>The port numbers were not stored: %1.</source>
-        <translation>Die Anschlussnummern wurden nicht gespeichert: %1.</translation>
-    </message>
-    <message>
         <source>Online</source>
         <translation>Online</translation>
     </message>
@@ -387,6 +383,10 @@ erkennen</translation>
     <message>
         <source>The settings were not saved as the power-on defaults.</source>
         <translation>Die Einstellungen wurden nicht als Einschaltstandard gespeichert.</translation>
+    </message>
+    <message>
+        <source>The port numbers were not stored: %1.<byte value="xd"/>They hold until the program ends.</source>
+        <translation>Die Anschlussnummern wurden nicht gespeichert: %1.<byte value="xd"/>Sie gelten bis zum Programmende.</translation>
     </message>
 </context>
 <context>

@@ -99,10 +99,6 @@
         <translation>¿Seguro que desea hacerlo?</translation>
     </message>
     <message>
-        <source>only part of the report could be written (disk full?)</source>
-        <translation>solo se pudo escribir parte del informe (¿disco lleno?)</translation>
-    </message>
-    <message>
         <source>The settings report could not be written to:</source>
         <translation>No se pudo escribir el informe de configuración en:</translation>
     </message>
@@ -184,6 +180,10 @@
     <message>
         <source>Given</source>
         <translation>Asignado</translation>
+    </message>
+    <message>
+        <source>remembered</source>
+        <translation>recordado</translation>
     </message>
 </context>
 <context>
@@ -373,10 +373,6 @@ simbología</translation>
         <translation>(no conectado)</translation>
     </message>
     <message>
-        <source>The port numbers were not stored: %1.</source>
-        <translation>No se guardaron los números de puerto: %1.</translation>
-    </message>
-    <message>
         <source>Online</source>
         <translation>En línea</translation>
     </message>
@@ -387,6 +383,10 @@ simbología</translation>
     <message>
         <source>The settings were not saved as the power-on defaults.</source>
         <translation>La configuración no se guardó como valores de encendido.</translation>
+    </message>
+    <message>
+        <source>The port numbers were not stored: %1.<byte value="xd"/>They hold until the program ends.</source>
+        <translation>Los números de puerto no se guardaron: %1.<byte value="xd"/>Se mantienen hasta que el programa termine.</translation>
     </message>
 </context>
 <context>

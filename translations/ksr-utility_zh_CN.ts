@@ -99,10 +99,6 @@
         <translation>确定要这样做吗？</translation>
     </message>
     <message>
-        <source>only part of the report could be written (disk full?)</source>
-        <translation>报告只写入了一部分（磁盘已满？）</translation>
-    </message>
-    <message>
         <source>The settings report could not be written to:</source>
         <translation>无法将设置报告写入：</translation>
     </message>
@@ -184,6 +180,10 @@
     <message>
         <source>Given</source>
         <translation>分配方式</translation>
+    </message>
+    <message>
+        <source>remembered</source>
+        <translation>已记住</translation>
     </message>
 </context>
 <context>
@@ -373,10 +373,6 @@ Identifier</source>
         <translation>（未插入）</translation>
     </message>
     <message>
-        <source>The port numbers were not stored: %1.</source>
-        <translation>端口编号未保存：%1。</translation>
-    </message>
-    <message>
         <source>Online</source>
         <translation>在线</translation>
     </message>
@@ -387,6 +383,10 @@ Identifier</source>
     <message>
         <source>The settings were not saved as the power-on defaults.</source>
         <translation>设置未保存为开机默认设置。</translation>
+    </message>
+    <message>
+        <source>The port numbers were not stored: %1.<byte value="xd"/>They hold until the program ends.</source>
+        <translation>端口号未能保存：%1。<byte value="xd"/>在程序结束前仍然有效。</translation>
     </message>
 </context>
 <context>

@@ -19,6 +19,7 @@ public:
         // reader that answers late, while the line is settling.
         QByteArray holdRepliesTo;
         QByteArray releaseOn;
+        std::function<QByteArray(QByteArray)> damage; // what the line does to a reply
     };
 
     MemoryTransport(ReaderModel& model, Faults faults) : model_(model), faults_(faults) {}
@@ -55,7 +56,9 @@ public:
     }
     // In pieces, as a serial line delivers them.
     void deliver(const QList<QByteArray>& replies) {
-        for (const QByteArray& reply : replies) {
+        for (QByteArray reply : replies) {
+            if (faults_.damage)
+                reply = faults_.damage(reply);
             for (qsizetype at = 0; at < reply.size(); at += kPiece) {
                 QTimer::singleShot(0, this, [this, piece = reply.mid(at, kPiece)] {
                     if (!open_)

@@ -77,9 +77,11 @@ struct Readers {
 };
 
 // Nothing of a desktop: no DISPLAY, no WAYLAND_DISPLAY, no QT_QPA_PLATFORM.
-// `environment`: more NAME=value settings (a desktop's language, say).
+// `environment`: more NAME=value settings (a desktop's language, say). With `shell`, the utility
+// runs inside `sh -c`: `shell` holds "-c" and the script, in which the utility is "$0".
 inline void startUtility(QProcess& process, const QStringList& arguments, const QString& home,
-                         const QString& loggingRules = {}, const QStringList& environment = {}) {
+                         const QString& loggingRules = {}, const QStringList& environment = {},
+                         const QStringList& shell = {}) {
     QProcessEnvironment env;
     env.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
     env.insert(QStringLiteral("HOME"), home);
@@ -96,7 +98,10 @@ inline void startUtility(QProcess& process, const QStringList& arguments, const 
     for (const QString& setting : environment)
         env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     process.setProcessEnvironment(env);
-    process.start(utilityProgram(), arguments);
+    if (shell.isEmpty())
+        process.start(utilityProgram(), arguments);
+    else
+        process.start(QStringLiteral("/bin/sh"), shell + QStringList{utilityProgram()} + arguments);
     process.closeWriteChannel(); // standard input is no terminal
 }
 
@@ -107,9 +112,10 @@ struct Run {
 };
 
 inline Run runUtility(const QStringList& arguments, const QString& home,
-                      const QString& loggingRules = {}, const QStringList& environment = {}) {
+                      const QString& loggingRules = {}, const QStringList& environment = {},
+                      const QStringList& shell = {}) {
     QProcess process;
-    startUtility(process, arguments, home, loggingRules, environment);
+    startUtility(process, arguments, home, loggingRules, environment, shell);
     if (!process.waitForFinished(kRunMs) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),

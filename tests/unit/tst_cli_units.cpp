@@ -113,7 +113,8 @@ private slots:
         differs.differences = {{12, 0x09E4, 0x09E5}};
         differs.warnings = {QStringLiteral("Settings are different from Default values")};
         PortResult busy = result("COM3", PortStatus::OpenFailed);
-        busy.device = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00");
+        // A name that would draw a row of its own, raw.
+        busy.device = QStringLiteral("/dev/serial/by-id/usb-FTDI\nCOM9  x  ok\x1b[2J");
         busy.error = QStringLiteral("in use by another program");
         const QList<PortResult> results{good, differs, busy};
 
@@ -127,6 +128,7 @@ private slots:
         }
         QVERIFY(lines[2].contains(QStringLiteral("word 12: 09E5 (expected 09E4)")));
         QVERIFY(lines[3].contains(QStringLiteral("in use by another program")));
+        QVERIFY(lines[3].contains(QStringLiteral("usb-FTDI<LF>COM9  x  ok<ESC>[2J")));
         QCOMPARE(warningLines(results),
                  QStringList{QStringLiteral("COM12: Settings are different from Default values")});
 

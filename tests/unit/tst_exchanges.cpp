@@ -10,7 +10,9 @@
 #include "scripted_prompter.h"
 #include "symbols/symbology_selection.h"
 
+#include <QJsonArray>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -114,30 +116,48 @@ private slots:
         QCOMPARE(command.log, expected);
     }
 
-    // A reader lost on the way: the command says so, and claims nothing it did not do.
-    void lostLineClaimsNothing_data() {
+    // A reader lost on the way, or a reply damaged on it: the command says so, and claims
+    // nothing it did not do.
+    void lineFaultsClaimNothing_data() {
         QTest::addColumn<int>("command");
         QTest::addColumn<QByteArray>("vanishOn");
+        QTest::addColumn<QByteArrayList>("damage"); // this part of a reply becomes that
         QTest::addColumn<int>("status");
         QTest::addColumn<bool>("sent");
+        const QByteArrayList none;
         QTest::newRow("save, all well")
-            << int(SubCommand::Save) << QByteArray() << int(PortStatus::Ok) << true;
+            << int(SubCommand::Save) << QByteArray() << none << int(PortStatus::Ok) << true;
         QTest::newRow("save, lost between the verification and Z2")
-            << int(SubCommand::Save) << QByteArray("Z2") << int(PortStatus::Lost) << false;
+            << int(SubCommand::Save) << QByteArray("Z2") << none << int(PortStatus::Lost) << false;
         QTest::newRow("defaults, lost in the batch")
-            << int(SubCommand::Defaults) << QByteArray("F0") << int(PortStatus::Lost) << false;
-        QTest::newRow("verify, lost at once")
-            << int(SubCommand::Verify) << QByteArray("Z3") << int(PortStatus::Lost) << false;
+            << int(SubCommand::Defaults) << QByteArray("F0") << none << int(PortStatus::Lost)
+            << false;
+        QTest::newRow("verify, lost at once") << int(SubCommand::Verify) << QByteArray("Z3") << none
+                                              << int(PortStatus::Lost) << false;
+        // Word 18 is 0000: what its first digit converts to matches all the same.
+        QTest::newRow("verify, noise in a field")
+            << int(SubCommand::Verify) << QByteArray() << QByteArrayList{"2070 0000", "2070 0Z00"}
+            << int(PortStatus::InvalidReply) << false;
+        QTest::newRow("symbologies, one byte lost")
+            << int(SubCommand::Symbologies) << QByteArray() << QByteArrayList{"0C58", "C58"}
+            << int(PortStatus::InvalidReply) << false;
     }
-    void lostLineClaimsNothing() {
+    void lineFaultsClaimNothing() {
         QFETCH(int, command);
         QFETCH(QByteArray, vanishOn);
+        QFETCH(QByteArrayList, damage);
         QFETCH(int, status);
         QFETCH(bool, sent);
         ReaderModel model;
         PortJob::Settings settings;
         settings.command = SubCommand(command);
-        settings.transports = memoryTransports(model, {false, vanishOn, {}, {}, {}});
+        settings.enable = {0};
+        settings.transports = memoryTransports(
+            model, {false, vanishOn, {}, {}, {}, [&](QByteArray reply) {
+                        return damage.isEmpty() ? reply : reply.replace(damage[0], damage[1]);
+                    }});
+        QTemporaryDir dir;
+        settings.reportPath = dir.filePath(QStringLiteral("report.txt"));
         PortJob job(memoryTarget(), settings, nullptr);
         QSignalSpy finished(&job, &PortJob::finished);
         job.start();
@@ -149,6 +169,17 @@ private slots:
                                      .toObject();
         if (settings.command == SubCommand::Save)
             QCOMPARE(port[QStringLiteral("saved")].toBool(), sent);
+        if (damage.isEmpty())
+            return;
+        // The word and what arrived named; nothing read, compared, reported or changed.
+        const QString error = port[QStringLiteral("error")].toString();
+        QVERIFY2(error.contains(QStringLiteral("is not four hexadecimal digits: \"")),
+                 qPrintable(error));
+        QVERIFY(!port[QStringLiteral("invalidFields")].toArray().isEmpty());
+        QVERIFY(port[QStringLiteral("words")].isNull());
+        QCOMPARE(port[QStringLiteral("differences")].toArray(), QJsonArray());
+        QVERIFY(!QFile::exists(settings.reportPath));
+        QCOMPARE(model.receivedCodes(), QList<QByteArray>{"Z3"});
     }
 
     // The command leaves alignment mode however it ends: "+5" and "W2" are the last frames the

@@ -8,7 +8,7 @@ const QString kFirmware = QString::fromLatin1(kExpectedFirmware);
 const QString kInvalid = QStringLiteral("Invalid Response from Barcode Reader");
 const QString kDifferent = QStringLiteral("Settings are different from Default values");
 
-enum class Reply { Standard, TwoWordsDiffer, NoMarker, MarkerOnly, NoBlock };
+enum class Reply { Standard, TwoWordsDiffer, NoMarker, MarkerOnly, NoBlock, Noise, ByteLost };
 
 QString replyFor(Reply kind) {
     ReaderModel reader;
@@ -25,6 +25,10 @@ QString replyFor(Reply kind) {
         return QStringLiteral("Ver.5");
     case Reply::NoBlock:
         return QString::fromLatin1(reader.z3Reply().replace("XSW", "XSV"));
+    case Reply::Noise: // word 18, 0000, reads as 0 all the same
+        return QString::fromLatin1(reader.z3Reply().replace("2070 0000", "2070 0Z00"));
+    case Reply::ByteLost: // the first digit of word 14
+        return QString::fromLatin1(reader.z3Reply().replace("0C58", "C58"));
     }
     return QString::fromLatin1(reader.z3Reply());
 }
@@ -45,19 +49,25 @@ private slots:
         QTest::addColumn<QStringList>("warnings");
         QTest::addColumn<bool>("online");
         QTest::addColumn<QString>("firmware"); // null: none read
+        QTest::addColumn<int>("firstBad");     // the first field that is not hexadecimal
         QTest::newRow("standard reader") << Reply::Standard << VerificationOutcome::SettingsRead
-                                         << QStringList{} << true << kFirmware;
+                                         << QStringList{} << true << kFirmware << -1;
         QTest::newRow("words differ") << Reply::TwoWordsDiffer << VerificationOutcome::SettingsRead
-                                      << QStringList{kDifferent} << true << kFirmware;
+                                      << QStringList{kDifferent} << true << kFirmware << -1;
         QTest::newRow("no marker")
             << Reply::NoMarker << VerificationOutcome::NoResponse
             << QStringList{QStringLiteral("No Response from Barcode Reader on COM3")} << false
-            << QString();
+            << QString() << -1;
         QTest::newRow("identifier cut") << Reply::MarkerOnly << VerificationOutcome::NoSettings
-                                        << QStringList{kInvalid} << false << QString();
+                                        << QStringList{kInvalid} << false << QString() << -1;
         // The status goes "Offline" with the warning and ends "Online".
         QTest::newRow("no settings block") << Reply::NoBlock << VerificationOutcome::NoSettings
-                                           << QStringList{kInvalid} << true << kFirmware;
+                                           << QStringList{kInvalid} << true << kFirmware << -1;
+        // The window's messages and values as ever; the details name the damage.
+        QTest::newRow("noise in a field") << Reply::Noise << VerificationOutcome::SettingsRead
+                                          << QStringList{} << true << kFirmware << 18;
+        QTest::newRow("one byte lost") << Reply::ByteLost << VerificationOutcome::SettingsRead
+                                       << QStringList{kDifferent} << true << kFirmware << 14;
     }
     void judgesEachKindOfReply() {
         QFETCH(Reply, reply);
@@ -65,6 +75,7 @@ private slots:
         QFETCH(QStringList, warnings);
         QFETCH(bool, online);
         QFETCH(QString, firmware);
+        QFETCH(int, firstBad);
         const VerificationJudgement j =
             judgeVerification(replyFor(reply), expectedTable(), kFirmware, 3);
         QCOMPARE(j.outcome, outcome);
@@ -75,6 +86,10 @@ private slots:
         QCOMPARE(j.firmwareMatches, firmware == kFirmware);
         for (const VerificationStep& step : j.steps)
             QVERIFY(step.details.isEmpty() || step.text == kDifferent);
+        QCOMPARE(j.badFields.isEmpty() ? -1 : j.badFields.first().word, firstBad);
+        if (firstBad >= 0 && !warnings.isEmpty())
+            QVERIFY(j.steps.constFirst().details.contains(
+                QStringLiteral("Word %1 is not four hexadecimal digits: \"").arg(firstBad)));
     }
 
     void firmwareMustMatchExactly_data() {

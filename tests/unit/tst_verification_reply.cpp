@@ -91,13 +91,36 @@ private slots:
                  VerificationReply::Block::Missing);
     }
 
-    void nonHexCharactersInsideABlockConvertAsFarAsTheyGo() {
-        QString text = z3ReplyWithBlockAt(20, kWords);
-        const int word3 = 20 + 7 + 15 - 1; // 0-based
-        text.replace(word3, 4, QStringLiteral("1G2 "));
-        const auto reply = parseVerificationReply(text);
-        QCOMPARE(reply.block, VerificationReply::Block::Valid);
-        QCOMPARE(reply.words[3], 1);
+    // A field that is not four hexadecimal digits is named with what arrived in its place, and
+    // still converts as far as it goes (the window keeps that value).
+    void fieldsThatAreNotHexadecimalAreNamed_data() {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<int>("firstBad");
+        QTest::addColumn<int>("bad");
+        QTest::addColumn<QString>("firstText");
+        const QString good = z3ReplyWithBlockAt(20, kWords);
+        const int word3 = 20 + 7 + 15 - 1, word12 = 20 + 74 - 1; // 0-based
+        QTest::newRow("lower case is hexadecimal")
+            << z3ReplyWithBlockAt(20, kWords, 39, true) << -1 << 0 << QString();
+        QTest::newRow("noise in a field") << QString(good).replace(word3, 4, QStringLiteral("1G2 "))
+                                          << 3 << 1 << QStringLiteral("1G2 ");
+        // Every later field shifts by one: an invalid block, not 27 different words.
+        QTest::newRow("one character lost")
+            << QString(good).remove(word12, 1) << 12 << 27 << QStringLiteral("00C.");
+    }
+    void fieldsThatAreNotHexadecimalAreNamed() {
+        QFETCH(QString, reply);
+        QFETCH(int, firstBad);
+        QFETCH(int, bad);
+        QFETCH(QString, firstText);
+        const auto parsed = parseVerificationReply(reply);
+        QCOMPARE(parsed.block, VerificationReply::Block::Valid);
+        QCOMPARE(parsed.badFields.size(), bad);
+        if (bad == 0)
+            return;
+        QCOMPARE(parsed.badFields.first(), (VerificationReply::BadField{firstBad, firstText}));
+        if (firstBad == 3)
+            QCOMPARE(parsed.words[3], 1);
     }
 };
 
