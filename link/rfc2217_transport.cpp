@@ -65,6 +65,47 @@ Rfc2217Transport::Rfc2217Transport(NetworkAddress address, QObject* parent)
     : TcpTransport(std::move(address), parent), options_({kComPort, kBinary}, {kBinary}) {
     grace_.setSingleShot(true);
     connect(&grace_, &QTimer::timeout, this, &Rfc2217Transport::giveUpOptional);
+    clock_.start();
+    connect(&probe_, &QTimer::timeout, this, &Rfc2217Transport::probeRoundTrip);
+    connect(this, &Transport::opened, this, [this] {
+        announced_ = roundTripMs().value_or(0);
+        probe_.start(kRoundTripProbeMs);
+        // The settings' answers may include the server's time to set its line (tens of ms
+        // for a baud rate): safe for a wait, but the question measures the network alone.
+        probeRoundTrip();
+    });
+}
+
+std::optional<double> Rfc2217Transport::roundTripMs() const {
+    if (const auto measured = roundTrip_.latestMs())
+        return measured;
+    return TcpTransport::roundTripMs();
+}
+
+void Rfc2217Transport::probeRoundTrip() {
+    if (state() != State::Open) {
+        probe_.stop();
+        return;
+    }
+    if (roundTrip_.awaiting(nowMs()))
+        return;
+    roundTrip_.requestSent(nowMs());
+    // Asking for the baud rate (the value 0) changes nothing on the line; the server answers
+    // with the rate it has.
+    sendRaw(comPortCommand(comport::SetBaudRate, baudRate(0)));
+}
+
+void Rfc2217Transport::answered(quint8 command) {
+    // While the line is set up, any answer answers the settings sent; later, only the question.
+    if (state() == State::Open && command != comport::SetBaudRate)
+        return;
+    if (!roundTrip_.answerArrived(nowMs()) || state() != State::Open)
+        return;
+    const double now = *roundTrip_.latestMs();
+    if (qAbs(now - announced_) > qMax(10.0, announced_ / 5)) {
+        announced_ = now;
+        emit note(QStringLiteral("now ") + describeRoundTrip(now));
+    }
 }
 
 void Rfc2217Transport::connectionMade() {
@@ -75,6 +116,7 @@ void Rfc2217Transport::connectionMade() {
     serverSaid_.clear();
     settingsSent_ = false;
     grace_.stop();
+    roundTrip_ = RoundTripMeter();
     emit note(QStringLiteral("connected; negotiating the line"));
     const QByteArray start = options_.start();
     for (qsizetype i = 0; i + 2 < start.size(); i += 3)
@@ -148,6 +190,7 @@ void Rfc2217Transport::sendSettings() {
         emit note(QStringLiteral("rfc2217 sent: set %1").arg(request.what));
         out += comPortCommand(request.command, request.value);
     }
+    roundTrip_.requestSent(nowMs());
     sendRaw(out);
 }
 
@@ -162,6 +205,7 @@ void Rfc2217Transport::subnegotiation(quint8 option, const QByteArray& payload) 
     // Line and modem state notifications are taken and not needed.
     if (command == comport::NotifyLineState || command == comport::NotifyModemState)
         return;
+    answered(command);
     Request* request = nullptr;
     for (Request& candidate : requests_) {
         if (candidate.answered || candidate.command != command)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "link/round_trip.h"
 #include "link/tcp_transport.h"
 #include "link/telnet_codec.h"
 
+#include <QElapsedTimer>
 #include <QList>
 
 // A reader behind a serial device server that speaks RFC 2217 ("rfc2217://"): Telnet with the
@@ -15,8 +17,14 @@ public:
     // How long to wait, once the line settings are confirmed, for the answers a server may
     // leave out (DTR, RTS, purge: ser2net on a pseudo-terminal has no modem lines).
     static constexpr int kOptionalAnswerGraceMs = 50;
+    // How often the round trip is measured again while the line is open.
+    static constexpr int kRoundTripProbeMs = 1000;
 
     explicit Rfc2217Transport(NetworkAddress address, QObject* parent = nullptr);
+
+    // From the server's answers: to the line settings first, then to a harmless question asked
+    // every kRoundTripProbeMs.
+    std::optional<double> roundTripMs() const override;
 
 protected:
     void connectionMade() override;
@@ -38,6 +46,9 @@ private:
     void sendSettings();
     void checkSettled();
     void giveUpOptional();
+    void probeRoundTrip();
+    void answered(quint8 command);
+    double nowMs() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e6; }
 
     TelnetDecoder decoder_;
     TelnetOptions options_;
@@ -45,4 +56,8 @@ private:
     QByteArray serverSaid_; // data before the line was set up
     bool settingsSent_ = false;
     QTimer grace_;
+    RoundTripMeter roundTrip_;
+    QElapsedTimer clock_;
+    QTimer probe_;
+    double announced_ = 0; // the round trip the trace last told
 };

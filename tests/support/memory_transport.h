@@ -15,6 +15,7 @@ public:
         bool silent = false;
         QByteArray vanishOn; // the code whose frame finds the device gone
         std::function<void(const QByteArray& frame)> written; // every frame as it goes out
+        std::optional<double> roundTripMs; // as a network transport would have measured it
     };
 
     MemoryTransport(ReaderModel& model, Faults faults) : model_(model), faults_(faults) {}
@@ -57,6 +58,7 @@ public:
     qint64 bytesAvailable() const override { return input_.size(); }
     qint64 bytesToWrite() const override { return 0; }
     QString key() const override { return QStringLiteral("memory"); }
+    std::optional<double> roundTripMs() const override { return faults_.roundTripMs; }
 
 private:
     static constexpr qsizetype kPiece = 16;
