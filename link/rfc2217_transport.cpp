@@ -122,6 +122,10 @@ void Rfc2217Transport::connectionMade() {
     for (qsizetype i = 0; i + 2 < start.size(); i += 3)
         emit note(describeNegotiation("sent", quint8(start[i + 1]), quint8(start[i + 2])));
     sendRaw(start);
+    // The settings follow at once rather than a round trip later: the server reads the stream
+    // in order, so it has taken up the option (or refused it, and then the port is refused
+    // anyway) before it reads them. On a distant network that is a round trip saved per port.
+    sendSettings();
 }
 
 void Rfc2217Transport::received(const QByteArray& bytes) {
