@@ -11,5 +11,5 @@ need() {
   local S
   S=$([ "$(id -u)" = 0 ] || echo sudo)
   echo "+ apt-get install ${missing[*]}"
-  $S sh "$(dirname "${BASH_SOURCE[0]}")/../tools/install-packages.sh" "${missing[@]}"
+  $S bash "$(dirname "${BASH_SOURCE[0]}")/../tools/install-packages.sh" "${missing[@]}"
 }

@@ -10,7 +10,7 @@ build=${KSR_PACKAGE_BUILD:-build}
 
 source .ci/need.sh
 need qt6-base-dev qt6-serialport-dev libxcb1-dev cmake make g++ dpkg-dev file librsvg2-bin \
-  lintian desktop-file-utils appstream man-db groff-base
+  lintian desktop-file-utils appstream man-db groff-base systemd
 
 step() { echo "+ $*"; }
 fail() {
@@ -75,6 +75,21 @@ for page in "$root"/usr/share/man/man1/*.1.gz; do
   echo "$(basename "$page"): no warnings"
 done
 
+step "the verification timer: systemd-analyze verify, installed but not enabled"
+units=$root/lib/systemd/system
+for unit in ksr-utility-verify.service ksr-utility-verify.timer; do
+  [ -f "$units/$unit" ] || fail "the package has no $unit"
+done
+# Documentation= names the package's own manual page, found where the package was unpacked.
+said=$(MANPATH="$root/usr/share/man:" systemd-analyze verify \
+  "$units/ksr-utility-verify.service" "$units/ksr-utility-verify.timer" 2>&1) ||
+  fail "systemd-analyze verify: $said"
+[ -z "$said" ] || fail "systemd-analyze verify: $said"
+[ ! -e "$root/etc/systemd" ] || fail "the package enables units itself: $(find "$root/etc/systemd")"
+[ -f "$root/etc/default/ksr-utility" ] || fail "the package has no /etc/default/ksr-utility"
+[ "$(dpkg-deb --info "$deb" conffiles)" = /etc/default/ksr-utility ] ||
+  fail "/etc/default/ksr-utility is not the one conffile"
+
 # The programs from the package, with no display of any kind.
 headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work/home")
 mkdir -p "$work/home"
@@ -94,8 +109,10 @@ done
 [ -L "$work/reader" ] || fail "ksr-reader-sim made no $work/reader"
 status=0
 "${headless[@]}" timeout 60 "$root/usr/bin/ksr-utility" verify COM1 \
-  --port COM1="$work/reader" || status=$?
+  --port COM1="$work/reader" --metrics "$work/ksr-utility.prom" || status=$?
 [ "$status" = 0 ] || fail "ksr-utility verify COM1 exited with $status"
+grep -qx "ksr_reader_up{port=\"COM1\",device=\"$work/reader\"} 1" "$work/ksr-utility.prom" ||
+  fail "the metrics do not say COM1 is up: $(cat "$work/ksr-utility.prom")"
 kill "$sim_pid"
 wait "$sim_pid" || fail "ksr-reader-sim did not end cleanly"
 sim_pid=
@@ -105,10 +122,13 @@ if [ "$(id -u)" = 0 ] && ! dpkg -s ksr-utility >/dev/null 2>&1; then
   cp "$deb" "$work/"
   (cd "$work" && DEBIAN_FRONTEND=noninteractive apt-get install -y "./$(basename "$deb")")
   [ "$(ksr-utility --version)" = "ksr-utility $version" ] || fail "installed ksr-utility"
+  [ ! -e /etc/systemd/system/timers.target.wants/ksr-utility-verify.timer ] ||
+    fail "installing the package enabled ksr-utility-verify.timer"
   installed=$(dpkg -L ksr-utility)
   DEBIAN_FRONTEND=noninteractive apt-get purge -y ksr-utility
   while read -r path; do
-    if [ -f "$path" ] || [ -L "$path" ]; then
+    # Folders stay when others use them: /lib is such a link on a merged-/usr system.
+    if { [ -f "$path" ] || [ -L "$path" ]; } && [ ! -d "$path" ]; then
       fail "$path is left after removing the package"
     fi
   done <<<"$installed"

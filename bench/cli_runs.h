@@ -77,7 +77,9 @@ inline Run runOnce(const QStringList& arguments, const QString& outputPath, int 
     run.maxrssMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
     QFile file(outputPath);
     const QByteArray text = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 && text.count("  ok  ") == expectedOk;
+    // A negative count: any outcome of the ports will do, as long as the command ended.
+    run.ok = WIFEXITED(status) &&
+             (expectedOk < 0 || (WEXITSTATUS(status) == 0 && text.count("  ok  ") == expectedOk));
     if (!run.ok)
         print(QStringLiteral("run failed:\n") + QString::fromLocal8Bit(text));
     return run;

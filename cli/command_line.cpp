@@ -2,6 +2,7 @@
 
 #include "link/port_address.h"
 #include "program/number_option.h"
+#include "reader_ops/settings_baseline.h"
 #include "reader_ops/settings_report.h"
 #include "symbols/symbology_rows.h"
 
@@ -347,6 +348,18 @@ std::optional<QString> onePortReport(const GivenOption& given, CommandLine* opti
     return std::nullopt;
 }
 
+// The baseline is read here, so a file that is no settings report stops the command before
+// anything is sent.
+std::optional<QString> expectReport(const GivenOption& given, CommandLine* options) {
+    if (const auto error = text(&CommandLine::expectPath, "file name")(given, options))
+        return error;
+    QString error;
+    options->expectedWords = readSettingsBaseline(options->expectPath, &error);
+    if (!options->expectedWords)
+        return QStringLiteral("--expect %1").arg(error);
+    return std::nullopt;
+}
+
 // The options in the order --help lists them. A new option is one row here.
 QList<OptionRow> optionRows() {
     using C = SubCommand;
@@ -375,6 +388,18 @@ QList<OptionRow> optionRows() {
            "(COM3.txt)."),
          {C::Verify, C::Save, C::Symbologies},
          text(&CommandLine::reportDir, "folder name")},
+        {"expect",
+         "REPORT",
+         s("verify, save: compare the settings words with a settings report this program wrote "
+           "(39 lines of hexadecimal) instead of the default configuration."),
+         {C::Verify, C::Save},
+         expectReport},
+        {"metrics",
+         "FILE",
+         s("verify: also write the results to FILE for node_exporter's textfile collector "
+           "(Prometheus text format), replacing it whole."),
+         {C::Verify},
+         text(&CommandLine::metricsPath, "file name")},
         {"trace", "FILE",
          s("Record every frame sent, every chunk received and the line's events to FILE (- for "
            "standard error)."),

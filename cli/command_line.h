@@ -1,10 +1,12 @@
 #pragma once
 
 #include "link/port_map.h"
+#include "reader_ops/reader_state.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // What the program is asked to do: the window, or one command that runs without a display.
 enum class SubCommand { Window, Verify, Defaults, Save, Identify, Symbologies, Align, ListPorts };
@@ -17,6 +19,11 @@ struct CommandLine {
     QString reportPath;
     QString reportDir; // commands: one report per port in this folder
     QString tracePath; // "-" for standard error; empty for none
+    // verify, save: the words expected instead of the default configuration, read from a
+    // settings report (--expect), and that report's path as given.
+    std::optional<SettingsTable> expectedWords;
+    QString expectPath;
+    QString metricsPath; // verify: node_exporter's textfile; empty for none
     bool simulate = false;
     bool json = false;
     bool yes = false;

@@ -36,6 +36,10 @@ PortJob::PortJob(const PortTarget& target, Settings settings, LineTrace* trace, 
               }),
       optional_(target.optional) {
     state_.fillDefaultSettings();
+    if (settings_.expectedWords)
+        state_.DefaultSettings = *settings_.expectedWords;
+    result_.expectation =
+        settings_.expectedWords ? settings_.expectPath : QStringLiteral("defaults");
     result_.port = target.label;
     result_.device = target.device;
     ReaderLink& link = line_.link();
@@ -110,7 +114,11 @@ VerificationJudgement PortJob::takeVerification(const QString& reply) {
         result_.firmware = judgement.firmware;
     result_.words = judgement.settings;
     result_.differences = judgement.differences;
-    for (const QString& warning : judgement.warnings()) {
+    for (QString warning : judgement.warnings()) {
+        // Against a plant's baseline the defaults are not what differs.
+        if (settings_.expectedWords && warning == QLatin1String(kSettingsDifferWarning))
+            warning = QStringLiteral("Settings are different from the expected values in ") +
+                      settings_.expectPath;
         // A second verification on the same port need not say it again.
         if (!result_.warnings.contains(asLines(warning)))
             result_.warnings << asLines(warning);

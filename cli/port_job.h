@@ -26,6 +26,10 @@ public:
         // identify: asks the operator to present the barcode, then calls `ready`; none: at once.
         std::function<void(const QString& port, std::function<void()> ready)> presentBarcode;
         TransportFactory transports; // none: the system's
+        // The words expected instead of the default configuration, and the report they
+        // were read from.
+        std::optional<SettingsTable> expectedWords;
+        QString expectPath;
     };
 
     PortJob(const PortTarget& target, Settings settings, LineTrace* trace,

@@ -132,6 +132,7 @@ QJsonObject portJson(SubCommand command, const PortResult& r) {
                                            {QStringLiteral("expected"), hex4(d.expected)},
                                            {QStringLiteral("read"), hex4(d.read)}});
         port.insert(QStringLiteral("differences"), differences);
+        port.insert(QStringLiteral("expected"), r.expectation);
         port.insert(QStringLiteral("report"), textOrNull(r.report));
     }
     switch (command) {

@@ -40,6 +40,8 @@ struct PortResult {
     QList<WordDifference> differences;
     QString report;      // the report file written
     QString reportError; // why the report asked for was not written
+    // What the words were compared with: "defaults", or the settings report's path.
+    QString expectation = QStringLiteral("defaults");
 
     bool sent = false; // defaults: the batch went out; save: "Z2" went out
 

@@ -1,8 +1,10 @@
 #include "cli/run_command.h"
 
 #include "cli/align_session.h"
+#include "cli/metrics_file.h"
 #include "cli/port_job.h"
 #include "cli/port_listing.h"
+#include "cli/prometheus_text.h"
 #include "cli/terminal.h"
 #include "link/line_trace.h"
 #include "link/port_catalog.h"
@@ -11,7 +13,9 @@
 #include "reader_ops/symbology_identification.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -24,6 +28,22 @@ namespace {
 
 void printError(const QString& text) {
     QTextStream(stderr) << "ksr-utility: " << text << Qt::endl;
+}
+
+// --metrics: the run's results for node_exporter; a file that cannot be written makes the exit
+// status at least 1, and the results stand.
+int writeMetrics(const CommandLine& options, const QList<PortResult>& results,
+                 const QElapsedTimer& run, int status) {
+    if (options.metricsPath.isEmpty())
+        return status;
+    const VerifyRun facts{static_cast<double>(run.elapsed()) / 1000.0,
+                          static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0};
+    QString error;
+    if (writeMetricsFile(options.metricsPath, prometheusText(results, facts), &error))
+        return status;
+    printError(
+        QStringLiteral("the metrics cannot be written to %1: %2").arg(options.metricsPath, error));
+    return qMax(status, 1);
 }
 
 // A command that ends with no port's result: the reason on standard error and, for a script
@@ -60,19 +80,21 @@ std::optional<int> confirmSave(const CommandLine& options, const QList<PortTarge
     return endWithoutResults(options, 1, QStringLiteral("nothing was saved"));
 }
 
-void printResults(const CommandLine& options, const QList<PortResult>& results) {
+void printResults(const CommandLine& options, const QList<PortResult>& results, int status) {
     QTextStream err(stderr);
     for (const QString& line : warningLines(results))
         err << line << Qt::endl;
     QTextStream out(stdout);
     if (options.json)
-        out << resultJson(options.command, results).toJson(QJsonDocument::Indented);
+        out << resultJson(options.command, results, status, {}).toJson(QJsonDocument::Indented);
     else
         out << resultTable(options.command, results);
     out.flush();
 }
 
 int runPortJobs(const CommandLine& options, const QList<PortTarget>& targets, LineTrace* trace) {
+    QElapsedTimer run;
+    run.start();
     if (!options.reportDir.isEmpty())
         QDir().mkpath(options.reportDir);
     LineWaiter enter;
@@ -84,6 +106,8 @@ int runPortJobs(const CommandLine& options, const QList<PortTarget>& targets, Li
         settings.command = options.command;
         settings.enable = options.enable;
         settings.disable = options.disable;
+        settings.expectedWords = options.expectedWords;
+        settings.expectPath = options.expectPath;
         if (!options.reportPath.isEmpty())
             settings.reportPath = options.reportPath;
         else if (!options.reportDir.isEmpty())
@@ -113,10 +137,13 @@ int runPortJobs(const CommandLine& options, const QList<PortTarget>& targets, Li
         if (!job->isLeftOut())
             results << job->result();
     }
-    if (results.isEmpty())
-        return endWithoutResults(options, 3, QStringLiteral("all: none of COM1 to COM16 is there"));
-    printResults(options, results);
-    return exitStatus(results);
+    if (results.isEmpty()) {
+        return endWithoutResults(options, writeMetrics(options, results, run, 3),
+                                 QStringLiteral("all: none of COM1 to COM16 is there"));
+    }
+    const int status = writeMetrics(options, results, run, exitStatus(results));
+    printResults(options, results, status);
+    return status;
 }
 
 int runAlign(const CommandLine& options, const PortTarget& target, LineTrace* trace) {
@@ -223,7 +250,10 @@ int runCommand(const CommandLine& options) {
         });
     }
     if (targets.isEmpty()) {
-        return endWithoutResults(options, 3,
+        QElapsedTimer none;
+        none.start();
+        // The metrics say so too, rather than keep an earlier run's readers up.
+        return endWithoutResults(options, writeMetrics(options, {}, none, 3),
                                  QStringLiteral("all: no device stands for any of COM1 to COM16"));
     }
     if (options.command == SubCommand::Save) {

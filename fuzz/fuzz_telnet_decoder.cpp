@@ -1,13 +1,14 @@
 // The Telnet decoder on what a serial device server sends, in pieces of any size, and the
-// option rules answering every negotiation in it.
+// option rules answering every negotiation in it, never twice to a request repeated.
 #include "fuzz_input.h"
 #include "link/port_address.h"
 #include "link/telnet_codec.h"
+#include "link/telnet_options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TelnetDecoder pieces;
     TelnetDecoder whole;
-    TelnetOptions options({telnet::kComPort, telnet::kBinary}, {telnet::kBinary});
+    TelnetOptions options({telnet::kComPortOption, telnet::kBinary}, {telnet::kBinary});
     options.start();
     QByteArray piecesData;
     QByteArray stream;
@@ -17,12 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const TelnetItem& item : pieces.feed(chunk)) {
             if (item.kind == TelnetItem::Kind::Data)
                 piecesData += item.bytes;
-            if (item.kind == TelnetItem::Kind::Subnegotiation)
+            if (item.kind == TelnetItem::Kind::Subnegotiation) {
                 FUZZ_CHECK(item.bytes.size() < TelnetDecoder::kMaxSubnegotiation);
+                // A cut one still says what it began with, to be named.
+                FUZZ_CHECK(!item.cut || item.bytes.size() == TelnetDecoder::kMaxSubnegotiation - 1);
+            }
             if (item.kind == TelnetItem::Kind::Negotiation) {
                 const QByteArray answer = options.receive(item.command, item.option);
                 FUZZ_CHECK(answer.isEmpty() || answer.size() == 3);
                 answers += answer.isEmpty() ? 0 : 1;
+                // The same request again changes nothing, so it is never answered twice.
+                FUZZ_CHECK(options.receive(item.command, item.option).isEmpty());
             }
         }
     }

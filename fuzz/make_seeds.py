@@ -97,6 +97,18 @@ SEEDS = {
         "data_with_255": b"\x01" + z3_reply()[:40] + bytes([255, 255]) + b"OK\r\n",
         "cut_subnegotiation": b"\x00" + bytes([255, 250, 44, 1, 255, 253, 0]) + b"data",
         "address": b"\x00rfc2217://[::1]:4001?timeout=1.5",
+        # A server repeating requests, turning COM-PORT-OPTION off and on, then answering
+        # SET-CONTROL with a value no request has and SET-BAUDRATE at too great a length.
+        "request_flood": b"\x05" + bytes([255, 251, 5, 255, 253, 5] * 8
+                                           + [255, 254, 44, 255, 253, 44] * 4
+                                           + [255, 250, 44, 105, 200, 255, 240]
+                                           + [255, 250, 44, 101] + [1] * 100 + [255, 240]),
+    },
+    "settings_baseline": {
+        "report": b"".join(b"%X\r\n" % word for word in WORDS),
+        "lf": b"".join(b"%x\n" % word for word in WORDS),
+        "cut": b"".join(b"%X\r\n" % word for word in WORDS[:20]),
+        "not_hex": b"474A\r\n22G1\r\n",
     },
     "reader_commands": {
         "verify": b"\x00" + esc("Z3"),

@@ -1,68 +1,17 @@
 #include "link/rfc2217_transport.h"
 
-#include <QtEndian>
+#include <bit>
 
 using namespace telnet;
 
 namespace {
-QByteArray oneByte(quint8 value) {
-    return QByteArray(1, char(value));
-}
-
-QByteArray baudRate(quint32 rate) {
-    QByteArray value(4, '\0');
-    qToBigEndian(rate, value.data());
-    return value;
-}
-
-// An answer's value in words, for the reason a port is refused.
-QString describeValue(quint8 command, const QByteArray& value) {
-    if (command == comport::SetBaudRate && value.size() == 4)
-        return QStringLiteral("%1 baud").arg(qFromBigEndian<quint32>(value.constData()));
-    if (value.size() != 1)
-        return QStringLiteral("%1 bytes").arg(value.size());
-    const auto v = static_cast<quint8>(value.at(0));
-    switch (command) {
-    case comport::SetDataSize:
-        return QStringLiteral("%1 data bits").arg(v);
-    case comport::SetParity: {
-        static const char* const names[] = {"?", "no", "odd", "even", "mark", "space"};
-        return QStringLiteral("%1 parity").arg(QLatin1String(v < 6 ? names[v] : "unknown"));
-    }
-    case comport::SetStopSize: {
-        static const char* const names[] = {"? stop bits", "1 stop bit", "2 stop bits",
-                                            "1.5 stop bits"};
-        return v < 4 ? QLatin1String(names[v]) : QStringLiteral("stop size %1").arg(v);
-    }
-    case comport::SetControl: {
-        static const char* const names[] = {"flow control state",
-                                            "no flow control",
-                                            "XON/XOFF flow control",
-                                            "hardware flow control",
-                                            "BREAK state",
-                                            "BREAK on",
-                                            "BREAK off",
-                                            "DTR state",
-                                            "DTR on",
-                                            "DTR off",
-                                            "RTS state",
-                                            "RTS on",
-                                            "RTS off"};
-        return v < 13 ? QLatin1String(names[v]) : QStringLiteral("control %1").arg(v);
-    }
-    case comport::PurgeData: {
-        static const char* const names[] = {"purge nothing", "purge the receive buffer",
-                                            "purge the transmit buffer", "purge both buffers"};
-        return v < 4 ? QLatin1String(names[v]) : QStringLiteral("purge %1").arg(v);
-    }
-    default:
-        return QStringLiteral("value %1").arg(v);
-    }
+TelnetOptions clientOptions() {
+    return TelnetOptions({kComPortOption, kBinary}, {kBinary});
 }
 } // namespace
 
 Rfc2217Transport::Rfc2217Transport(NetworkAddress address, QObject* parent)
-    : TcpTransport(std::move(address), parent), options_({kComPort, kBinary}, {kBinary}) {
+    : TcpTransport(std::move(address), parent), options_(clientOptions()) {
     grace_.setSingleShot(true);
     connect(&grace_, &QTimer::timeout, this, &Rfc2217Transport::giveUpOptional);
     clock_.start();
@@ -71,8 +20,10 @@ Rfc2217Transport::Rfc2217Transport(NetworkAddress address, QObject* parent)
         announced_ = roundTripMs().value_or(0);
         probe_.start(kRoundTripProbeMs);
         // The settings' answers may include the server's time to set its line (tens of ms
-        // for a baud rate): safe for a wait, but the question measures the network alone.
-        probeRoundTrip();
+        // for a baud rate): safe for a wait, but the question measures the network alone, so
+        // it is asked soon. Not at once: a server that closes as the line opens would find a
+        // question in flight and end in a reset rather than the close it made.
+        QTimer::singleShot(kRoundTripProbeMs / 5, this, &Rfc2217Transport::probeRoundTrip);
     });
 }
 
@@ -92,12 +43,12 @@ void Rfc2217Transport::probeRoundTrip() {
     roundTrip_.requestSent(nowMs());
     // Asking for the baud rate (the value 0) changes nothing on the line; the server answers
     // with the rate it has.
-    sendRaw(comPortCommand(comport::SetBaudRate, baudRate(0)));
+    sendRaw(rfc2217::encode({rfc2217::Command::SetBaudRate, QByteArray(4, '\0'), {}, false}));
 }
 
-void Rfc2217Transport::answered(quint8 command) {
+void Rfc2217Transport::answered(rfc2217::Command command) {
     // While the line is set up, any answer answers the settings sent; later, only the question.
-    if (state() == State::Open && command != comport::SetBaudRate)
+    if (state() == State::Open && command != rfc2217::Command::SetBaudRate)
         return;
     if (!roundTrip_.answerArrived(nowMs()) || state() != State::Open)
         return;
@@ -111,21 +62,25 @@ void Rfc2217Transport::answered(quint8 command) {
 void Rfc2217Transport::connectionMade() {
     beginNegotiating();
     decoder_ = TelnetDecoder();
-    options_ = TelnetOptions({kComPort, kBinary}, {kBinary});
+    options_ = clientOptions();
     requests_.clear();
     serverSaid_.clear();
+    outgoing_.clear();
     settingsSent_ = false;
+    tracedNegotiations_ = 0;
+    untracedNegotiations_ = 0;
+    untracedAnswers_ = 0;
     grace_.stop();
     roundTrip_ = RoundTripMeter();
     emit note(QStringLiteral("connected; negotiating the line"));
     const QByteArray start = options_.start();
     for (qsizetype i = 0; i + 2 < start.size(); i += 3)
         emit note(describeNegotiation("sent", quint8(start[i + 1]), quint8(start[i + 2])));
-    sendRaw(start);
     // The settings follow at once rather than a round trip later: the server reads the stream
     // in order, so it has taken up the option (or refused it, and then the port is refused
     // anyway) before it reads them. On a distant network that is a round trip saved per port.
     sendSettings();
+    sendRaw(start + std::exchange(outgoing_, {}));
 }
 
 void Rfc2217Transport::received(const QByteArray& bytes) {
@@ -146,24 +101,41 @@ void Rfc2217Transport::received(const QByteArray& bytes) {
             negotiation(item.command, item.option);
             break;
         case TelnetItem::Kind::Subnegotiation:
-            subnegotiation(item.option, item.bytes);
+            subnegotiation(item);
             break;
         case TelnetItem::Kind::Command:
             break; // NOP, BRK, GA...: nothing for a reader's line
         }
     }
+    if (state() == State::Closed)
+        return;
+    if (!outgoing_.isEmpty())
+        sendRaw(std::exchange(outgoing_, {}));
 }
 
 void Rfc2217Transport::negotiation(quint8 command, quint8 option) {
-    emit note(describeNegotiation("received", command, option));
+    const bool traced = tracedNegotiations_ < kTracedNegotiations;
+    if (traced) {
+        ++tracedNegotiations_;
+        emit note(describeNegotiation("received", command, option));
+    }
     const QByteArray answer = options_.receive(command, option);
     if (!answer.isEmpty()) {
-        emit note(describeNegotiation("sent", quint8(answer[1]), quint8(answer[2])));
-        sendRaw(answer);
+        if (traced)
+            emit note(describeNegotiation("sent", quint8(answer[1]), quint8(answer[2])));
+        else
+            ++untracedAnswers_;
+        outgoing_ += answer;
     }
+    // Beyond the first ones, a line at each doubling: a flood costs the trace a few lines.
+    if (!traced && std::has_single_bit(quint64(++untracedNegotiations_)))
+        emit note(QStringLiteral("telnet received %1 more negotiations and answered %2 of them "
+                                 "(not traced one by one)")
+                      .arg(untracedNegotiations_)
+                      .arg(untracedAnswers_));
     if (state() != State::Negotiating)
         return;
-    if (options_.refused(kComPort)) {
+    if (options_.refused(kComPortOption)) {
         failOpening(QStringLiteral("line settings refused: the server does not offer RFC 2217 "
                                    "(COM-PORT-OPTION)"));
         return;
@@ -172,69 +144,71 @@ void Rfc2217Transport::negotiation(quint8 command, quint8 option) {
         failOpening(QStringLiteral("line settings refused: the server will not carry binary data"));
         return;
     }
-    if (options_.localEnabled(kComPort) && !settingsSent_)
+    if (options_.localEnabled(kComPortOption) && !settingsSent_)
         sendSettings();
     checkSettled();
 }
 
 void Rfc2217Transport::sendSettings() {
     settingsSent_ = true;
-    requests_ = {
-        {comport::SetBaudRate, baudRate(9600), QStringLiteral("9600 baud"), true},
-        {comport::SetDataSize, oneByte(8), QStringLiteral("8 data bits"), true},
-        {comport::SetParity, oneByte(1), QStringLiteral("no parity"), true},
-        {comport::SetStopSize, oneByte(1), QStringLiteral("1 stop bit"), true},
-        {comport::SetControl, oneByte(1), QStringLiteral("no flow control"), true},
-        {comport::SetControl, oneByte(8), QStringLiteral("DTR on"), false},
-        {comport::SetControl, oneByte(11), QStringLiteral("RTS on"), false},
-        {comport::PurgeData, oneByte(3), QStringLiteral("purge both buffers"), false},
-    };
-    QByteArray out;
-    for (const Request& request : std::as_const(requests_)) {
-        emit note(QStringLiteral("rfc2217 sent: set %1").arg(request.what));
-        out += comPortCommand(request.command, request.value);
+    requests_.clear();
+    for (const rfc2217::Request& request : rfc2217::lineRequests(kReaderLine)) {
+        requests_.append({request});
+        emit note(QStringLiteral("rfc2217 sent: %1 %2")
+                      .arg(rfc2217::commandName(quint8(request.command)), request.what));
+        outgoing_ += rfc2217::encode(request);
     }
-    roundTrip_.requestSent(nowMs());
-    sendRaw(out);
+    roundTrip_.requestSent(nowMs()); // they go out at the end of this turn
 }
 
-void Rfc2217Transport::subnegotiation(quint8 option, const QByteArray& payload) {
-    if (option != kComPort || payload.isEmpty())
+void Rfc2217Transport::subnegotiation(const TelnetItem& item) {
+    if (item.option != kComPortOption || item.bytes.isEmpty())
         return;
-    const auto answer = static_cast<quint8>(payload.at(0));
-    if (answer < comport::kServerOffset)
+    const auto answer = static_cast<quint8>(item.bytes.at(0));
+    if (answer < rfc2217::kServerReplyOffset)
         return;
-    const quint8 command = answer - comport::kServerOffset;
-    const QByteArray value = payload.mid(1);
+    const auto command = rfc2217::Command(answer - rfc2217::kServerReplyOffset);
+    const QByteArray value = item.bytes.mid(1);
     // Line and modem state notifications are taken and not needed.
-    if (command == comport::NotifyLineState || command == comport::NotifyModemState)
+    if (command == rfc2217::Command::NotifyLineState ||
+        command == rfc2217::Command::NotifyModemState)
         return;
     answered(command);
-    Request* request = nullptr;
-    for (Request& candidate : requests_) {
-        if (candidate.answered || candidate.command != command)
-            continue;
-        // The three SET-CONTROL requests each have their own group of values.
-        if (command == comport::SetControl && value.size() == 1 &&
-            (quint8(value.at(0)) - 1) / 3 != (quint8(candidate.value.at(0)) - 1) / 3 &&
-            quint8(value.at(0)) != 0)
-            continue;
-        request = &candidate;
-        break;
+    if (state() != State::Negotiating)
+        return; // a late answer: the line is already set
+    // The request this answers: the one whose value it can be, else the first one open for
+    // that command, so that an answer no request can have is named rather than waited past.
+    Pending* pending = nullptr;
+    for (const bool strict : {true, false}) {
+        for (Pending& candidate : requests_) {
+            if (candidate.answered || candidate.request.command != command)
+                continue;
+            if (!strict ||
+                (!item.cut && rfc2217::answerBelongsTo(candidate.request, command, value))) {
+                pending = &candidate;
+                break;
+            }
+        }
+        if (pending)
+            break;
     }
-    if (!request || state() != State::Negotiating)
-        return; // an answer nobody asked for, or a late one: the line is already set
-    request->answered = true;
-    const QString said = describeValue(command, value);
+    if (!pending)
+        return; // an answer nobody asked for
+    pending->answered = true;
+    const rfc2217::Request& request = pending->request;
+    const QString said = item.cut ? QStringLiteral("%1 with more than %2 bytes")
+                                        .arg(rfc2217::commandName(quint8(command)))
+                                        .arg(TelnetDecoder::kMaxSubnegotiation)
+                                  : rfc2217::describeValue(command, value);
     emit note(QStringLiteral("rfc2217 received: %1").arg(said));
-    if (value != request->value) {
-        if (!request->required) {
-            emit note(QStringLiteral("the server answered %1 when asked for %2")
-                          .arg(said, request->what));
+    if (item.cut || value != request.value) {
+        if (!request.required) {
+            emit note(
+                QStringLiteral("the server answered %1 when asked for %2").arg(said, request.what));
         } else {
             failOpening(
                 QStringLiteral("line settings refused: asked for %1, the server answered %2")
-                    .arg(request->what, said));
+                    .arg(request.what, said));
             return;
         }
     }
@@ -242,13 +216,13 @@ void Rfc2217Transport::subnegotiation(quint8 option, const QByteArray& payload) 
 }
 
 void Rfc2217Transport::checkSettled() {
-    if (state() != State::Negotiating || !settingsSent_ || !options_.localEnabled(kComPort))
+    if (state() != State::Negotiating || !settingsSent_ || !options_.localEnabled(kComPortOption))
         return;
     bool optionalOpen = false;
-    for (const Request& request : std::as_const(requests_)) {
-        if (!request.answered && request.required)
+    for (const Pending& pending : std::as_const(requests_)) {
+        if (!pending.answered && pending.request.required)
             return;
-        optionalOpen = optionalOpen || !request.answered;
+        optionalOpen = optionalOpen || !pending.answered;
     }
     if (!optionalOpen) {
         grace_.stop();
@@ -262,9 +236,9 @@ void Rfc2217Transport::giveUpOptional() {
     if (state() != State::Negotiating)
         return;
     QStringList missing;
-    for (const Request& request : std::as_const(requests_)) {
-        if (!request.answered)
-            missing << request.what;
+    for (const Pending& pending : std::as_const(requests_)) {
+        if (!pending.answered)
+            missing << pending.request.what;
     }
     emit note(QStringLiteral("the server did not acknowledge %1 (no modem lines there?); "
                              "going on without")

@@ -1,6 +1,50 @@
 #include "link/serial_transport.h"
 
+#include "link/line_settings.h"
+
 #include <QFileInfo>
+
+namespace {
+QSerialPort::Parity serialParity(LineSettings::Parity parity) {
+    switch (parity) {
+    case LineSettings::Parity::None:
+        return QSerialPort::NoParity;
+    case LineSettings::Parity::Odd:
+        return QSerialPort::OddParity;
+    case LineSettings::Parity::Even:
+        return QSerialPort::EvenParity;
+    case LineSettings::Parity::Mark:
+        return QSerialPort::MarkParity;
+    case LineSettings::Parity::Space:
+        return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits serialStopBits(LineSettings::StopBits stopBits) {
+    switch (stopBits) {
+    case LineSettings::StopBits::One:
+        return QSerialPort::OneStop;
+    case LineSettings::StopBits::OneAndHalf:
+        return QSerialPort::OneAndHalfStop;
+    case LineSettings::StopBits::Two:
+        return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
+}
+
+QSerialPort::FlowControl serialFlowControl(LineSettings::FlowControl flow) {
+    switch (flow) {
+    case LineSettings::FlowControl::None:
+        return QSerialPort::NoFlowControl;
+    case LineSettings::FlowControl::XonXoff:
+        return QSerialPort::SoftwareControl;
+    case LineSettings::FlowControl::Hardware:
+        return QSerialPort::HardwareControl;
+    }
+    return QSerialPort::NoFlowControl;
+}
+} // namespace
 
 SerialTransport::SerialTransport(QString device, QObject* parent)
     : Transport(parent), device_(std::move(device)), MSComm1(this) {
@@ -21,11 +65,11 @@ Transport::OpenState SerialTransport::open(PortError& why) {
         return OpenState::Failed;
     }
     MSComm1.setPortName(canonicalDevice(device_));
-    MSComm1.setBaudRate(QSerialPort::Baud9600);
-    MSComm1.setParity(QSerialPort::NoParity);
-    MSComm1.setDataBits(QSerialPort::Data8);
-    MSComm1.setStopBits(QSerialPort::OneStop);
-    MSComm1.setFlowControl(QSerialPort::NoFlowControl);
+    MSComm1.setBaudRate(qint32(kReaderLine.baudRate));
+    MSComm1.setParity(serialParity(kReaderLine.parity));
+    MSComm1.setDataBits(QSerialPort::DataBits(kReaderLine.dataBits));
+    MSComm1.setStopBits(serialStopBits(kReaderLine.stopBits));
+    MSComm1.setFlowControl(serialFlowControl(kReaderLine.flowControl));
     if (!MSComm1.open(QIODevice::ReadWrite)) {
         why.kind = classifyOpenError(MSComm1.error(), device_);
         why.detail = MSComm1.errorString();
@@ -33,8 +77,8 @@ Transport::OpenState SerialTransport::open(PortError& why) {
         return OpenState::Failed;
     }
     // A pseudo-terminal has no modem lines; the failure is harmless there.
-    MSComm1.setDataTerminalReady(true);
-    MSComm1.setRequestToSend(true);
+    MSComm1.setDataTerminalReady(kReaderLine.dtr);
+    MSComm1.setRequestToSend(kReaderLine.rts);
     MSComm1.clearError();
     // What arrived while nobody had the port open is not for us.
     MSComm1.clear(QSerialPort::AllDirections);

@@ -21,6 +21,11 @@ QString connectFailure(QAbstractSocket::SocketError error, const QString& detail
         return detail;
     }
 }
+
+QString unsentReason(qint64 unsent) {
+    return QStringLiteral("the server does not read what is sent to it (%1 bytes waiting)")
+        .arg(unsent);
+}
 } // namespace
 
 QString lostReason(QAbstractSocket::SocketError error, const QString& detail) {
@@ -43,19 +48,18 @@ TcpTransport::TcpTransport(NetworkAddress address, QObject* parent)
     : Transport(parent), address_(std::move(address)), socket_(this) {
     connectBound_.setSingleShot(true);
     connect(&connectBound_, &QTimer::timeout, this, &TcpTransport::onTimeout);
+    socket_.setReadBufferSize(kReadSlice);
     connect(&socket_, &QTcpSocket::connected, this, [this] {
         if (state_ != State::Connecting)
             return;
+        resetWatch_.watch(socket_.socketDescriptor());
         // A frame is a few bytes: out at once, not held back to be joined with the next.
         socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
         if (QString why; !tcp_liveness::enable(socket_.socketDescriptor(), &why))
             emit note(QStringLiteral("a dead connection may go unnoticed: ") + why);
         connectionMade();
     });
-    connect(&socket_, &QTcpSocket::readyRead, this, [this] {
-        if (state_ != State::Closed)
-            received(socket_.readAll());
-    });
+    connect(&socket_, &QTcpSocket::readyRead, this, &TcpTransport::onReadable);
     connect(&socket_, &QTcpSocket::errorOccurred, this, &TcpTransport::onError);
     // A clean close by the server comes without an error on some paths.
     connect(&socket_, &QTcpSocket::disconnected, this,
@@ -77,6 +81,7 @@ Transport::OpenState TcpTransport::open(PortError& why) {
     state_ = State::Connecting;
     emit note(QStringLiteral("connecting to %1:%2").arg(address_.host).arg(address_.port));
     connectBound_.start(address_.timeoutMs);
+    deadline_.setRemainingTime(address_.timeoutMs);
     socket_.connectToHost(address_.host, address_.port);
     return OpenState::Connecting;
 }
@@ -94,6 +99,7 @@ void TcpTransport::drop() {
     connectBound_.stop();
     input_.clear();
     socket_.abort();
+    resetWatch_.release();
 }
 
 bool TcpTransport::write(const QByteArray& bytes) {
@@ -104,7 +110,7 @@ bool TcpTransport::write(const QByteArray& bytes) {
         return false;
     // write() only buffers until the event loop runs; hand the bytes to the system now.
     socket_.flush();
-    return state_ == State::Open;
+    return withinUnsentBound() && state_ == State::Open;
 }
 
 QByteArray TcpTransport::readAll() {
@@ -162,6 +168,31 @@ void TcpTransport::failOpening(const QString& reason) {
 void TcpTransport::sendRaw(const QByteArray& bytes) {
     socket_.write(bytes);
     socket_.flush();
+    withinUnsentBound();
+}
+
+bool TcpTransport::withinUnsentBound() {
+    const qint64 unsent = socket_.bytesToWrite();
+    if (unsent <= kMaxUnsent)
+        return true;
+    if (state_ == State::Open) {
+        drop();
+        emit lost(unsentReason(unsent));
+    } else if (state_ != State::Closed) {
+        failOpening(unsentReason(unsent));
+    }
+    return false;
+}
+
+void TcpTransport::onReadable() {
+    if (state_ == State::Closed)
+        return;
+    // The bound holds however fast the server talks: its timer may not have had a turn yet.
+    if (state_ != State::Open && deadline_.hasExpired()) {
+        onTimeout();
+        return;
+    }
+    received(socket_.read(kReadSlice));
 }
 
 void TcpTransport::onError(QAbstractSocket::SocketError error) {
@@ -171,13 +202,19 @@ void TcpTransport::onError(QAbstractSocket::SocketError error) {
     case State::Connecting:
     case State::Negotiating: {
         QString reason = connectFailure(error, socket_.errorString());
+        if (error == QAbstractSocket::RemoteHostClosedError && resetWatch_.wasReset())
+            reason = QStringLiteral("the connection was reset by the server");
         if (const QString said = serverSaid(); !said.isEmpty())
             reason += QStringLiteral(" (it said \"%1\")").arg(said);
         failOpening(reason);
         return;
     }
     case State::Open: {
-        const QString reason = lostReason(error, socket_.errorString());
+        const QString reason = error != QAbstractSocket::RemoteHostClosedError
+                                   ? lostReason(error, socket_.errorString())
+                               : resetWatch_.wasReset()
+                                   ? QStringLiteral("the connection was reset by the server")
+                                   : QStringLiteral("the connection was closed by the server");
         // Closed before telling anyone: whatever the socket says next finds nobody listening.
         drop();
         emit lost(reason);

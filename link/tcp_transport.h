@@ -1,8 +1,10 @@
 #pragma once
 
 #include "link/port_address.h"
+#include "link/reset_watch.h"
 #include "link/transport.h"
 
+#include <QDeadlineTimer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -15,6 +17,12 @@ QString lostReason(QAbstractSocket::SocketError error, const QString& detail);
 class TcpTransport : public Transport {
     Q_OBJECT
 public:
+    // At most this much is taken from the server per turn of the event loop, so a server that
+    // floods cannot hold up the other ports or the connect bound.
+    static constexpr qint64 kReadSlice = 16 * 1024;
+    // Bytes waiting for a server that does not read them; past this the port is dropped.
+    static constexpr qint64 kMaxUnsent = 256 * 1024;
+
     explicit TcpTransport(NetworkAddress address, QObject* parent = nullptr);
     ~TcpTransport() override;
 
@@ -53,13 +61,18 @@ protected:
     State state() const { return state_; }
 
 private:
+    void onReadable();
     void onError(QAbstractSocket::SocketError error);
     void onTimeout();
     void drop();
+    // False when the server has left too much unread: the port has then been dropped.
+    bool withinUnsentBound();
 
     NetworkAddress address_;
     QTcpSocket socket_;
     QTimer connectBound_;
+    QDeadlineTimer deadline_; // the same bound, checked as the server's bytes are taken
+    ResetWatch resetWatch_;
     State state_ = State::Closed;
     QByteArray input_;
     std::optional<double> closedRoundTrip_; // the last measure, once the socket is gone

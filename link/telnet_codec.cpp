@@ -12,9 +12,10 @@ QList<TelnetItem> TelnetDecoder::feed(const QByteArray& bytes) {
         }
     };
     const auto endSub = [&] {
-        if (!sub_.isEmpty() && !subOverflow_) {
+        if (!sub_.isEmpty()) {
             flushData();
-            items.append({TelnetItem::Kind::Subnegotiation, SB, quint8(sub_.at(0)), sub_.mid(1)});
+            items.append({TelnetItem::Kind::Subnegotiation, SB, quint8(sub_.at(0)), sub_.mid(1),
+                          subOverflow_});
         }
         sub_.clear();
         subOverflow_ = false;
@@ -100,7 +101,7 @@ QByteArray telnetEscape(const QByteArray& data) {
 
 QByteArray comPortCommand(quint8 command, const QByteArray& value) {
     QByteArray out;
-    out.append(char(IAC)).append(char(SB)).append(char(kComPort)).append(char(command));
+    out.append(char(IAC)).append(char(SB)).append(char(kComPortOption)).append(char(command));
     out.append(telnetEscape(value));
     out.append(char(IAC)).append(char(SE));
     return out;
@@ -110,56 +111,6 @@ QByteArray telnetNegotiation(quint8 command, quint8 option) {
     QByteArray out;
     out.append(char(IAC)).append(char(command)).append(char(option));
     return out;
-}
-
-TelnetOptions::TelnetOptions(QSet<quint8> local, QSet<quint8> remote)
-    : local_(std::move(local)), remote_(std::move(remote)) {}
-
-QByteArray TelnetOptions::start() {
-    QByteArray out;
-    for (const quint8 option : std::as_const(local_)) {
-        localAsked_.insert(option);
-        out += telnetNegotiation(WILL, option);
-    }
-    for (const quint8 option : std::as_const(remote_)) {
-        remoteAsked_.insert(option);
-        out += telnetNegotiation(DO, option);
-    }
-    return out;
-}
-
-QByteArray TelnetOptions::receive(quint8 command, quint8 option) {
-    switch (command) {
-    case DO:
-        if (!local_.contains(option))
-            return telnetNegotiation(WONT, option);
-        if (localOn_.contains(option))
-            return {};
-        localOn_.insert(option);
-        // The answer to our own WILL needs no answer; an unasked DO gets our agreement.
-        return localAsked_.contains(option) ? QByteArray() : telnetNegotiation(WILL, option);
-    case DONT:
-        if (localAsked_.contains(option) && !localOn_.contains(option))
-            refused_.insert(option);
-        if (!localOn_.remove(option))
-            return {};
-        return telnetNegotiation(WONT, option);
-    case WILL:
-        if (!remote_.contains(option))
-            return telnetNegotiation(DONT, option);
-        if (remoteOn_.contains(option))
-            return {};
-        remoteOn_.insert(option);
-        return remoteAsked_.contains(option) ? QByteArray() : telnetNegotiation(DO, option);
-    case WONT:
-        if (remoteAsked_.contains(option) && !remoteOn_.contains(option))
-            refused_.insert(option);
-        if (!remoteOn_.remove(option))
-            return {};
-        return telnetNegotiation(DONT, option);
-    default:
-        return {};
-    }
 }
 
 namespace {
@@ -182,11 +133,11 @@ QString optionName(quint8 option) {
     switch (option) {
     case kBinary:
         return QStringLiteral("BINARY");
-    case 1:
+    case kEcho:
         return QStringLiteral("ECHO");
-    case 3:
+    case kSuppressGoAhead:
         return QStringLiteral("SUPPRESS-GO-AHEAD");
-    case kComPort:
+    case kComPortOption:
         return QStringLiteral("COM-PORT-OPTION");
     default:
         return QStringLiteral("option %1").arg(option);

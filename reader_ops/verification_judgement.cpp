@@ -75,7 +75,7 @@ VerificationJudgement judgeVerification(const QString& reply, const SettingsTabl
                                    kLineBreak + QStringLiteral("Expecting ") + expectedFirmware);
     }
     if (!judgement.differences.isEmpty())
-        judgement.steps << warning(QStringLiteral("Settings are different from Default values"),
+        judgement.steps << warning(QString::fromLatin1(kSettingsDifferWarning),
                                    settingsDifferencesText(judgement.differences));
     judgement.steps << status(true);
     return judgement;

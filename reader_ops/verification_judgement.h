@@ -14,6 +14,9 @@ enum class VerificationOutcome {
     SettingsRead,
 };
 
+// The warning for settings words that differ from the expected ones.
+inline constexpr char kSettingsDifferWarning[] = "Settings are different from Default values";
+
 // One settings word that differs from what a correctly configured reader reports.
 struct WordDifference {
     int index = 0;

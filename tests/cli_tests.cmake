@@ -40,3 +40,23 @@ ksr_add_test(tst_network_delay
 if(TARGET tst_network_delay)
   add_dependencies(tst_network_delay ksr-utility ksr-reader-sim)
 endif()
+
+# Baselines, the metrics text and the metrics file: what a plant's monitoring reads.
+ksr_add_test(tst_plant_metrics
+  LABEL unit
+  SOURCES unit/tst_plant_metrics.cpp
+  LIBS ksr_cli
+  TIMEOUT 30)
+
+# verify --expect --metrics read by the real node_exporter, on loopback.
+ksr_add_test(tst_plant_monitoring
+  LABEL e2e
+  SOURCES e2e/tst_plant_monitoring.cpp
+  LIBS ksr_cli ksr_simulator Qt6::Network
+  TIMEOUT 120)
+if(TARGET tst_plant_monitoring)
+  add_dependencies(tst_plant_monitoring ksr-utility ksr-reader-sim)
+  # The package's timer service, whose commands the test plays, beside the test.
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/systemd/ksr-utility-verify.service
+                 ${CMAKE_BINARY_DIR}/ksr-utility-verify.service COPYONLY)
+endif()
