@@ -5,6 +5,7 @@
 
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 // A reader in memory behind the transport seam: what is written goes to the reader model, its
 // replies come back from the event loop. It can go silent, or vanish while a frame with a
@@ -19,6 +20,7 @@ public:
         // reader that answers late, while the line is settling.
         QByteArray holdRepliesTo;
         QByteArray releaseOn;
+        std::optional<double> roundTripMs; // as a network transport would have measured it
     };
 
     MemoryTransport(ReaderModel& model, Faults faults) : model_(model), faults_(faults) {}
@@ -71,6 +73,7 @@ public:
     qint64 bytesAvailable() const override { return input_.size(); }
     qint64 bytesToWrite() const override { return 0; }
     QString key() const override { return QStringLiteral("memory"); }
+    std::optional<double> roundTripMs() const override { return faults_.roundTripMs; }
 
 private:
     static constexpr qsizetype kPiece = 16;
