@@ -1,5 +1,6 @@
 # Sourced by the CI scripts: `need PACKAGE...` installs those of the Debian packages that are
-# missing, and runs apt-get update only then.
+# missing, and runs apt-get update only then; as the README's commands, through
+# tools/install-packages.sh, so no service comes of it.
 need() {
   local missing=()
   local package
@@ -10,6 +11,5 @@ need() {
   local S
   S=$([ "$(id -u)" = 0 ] || echo sudo)
   echo "+ apt-get install ${missing[*]}"
-  $S env DEBIAN_FRONTEND=noninteractive apt-get update
-  $S env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+  $S bash "$(dirname "${BASH_SOURCE[0]}")/../tools/install-packages.sh" "${missing[@]}"
 }

@@ -9,12 +9,12 @@ AlignCycle::TickResult AlignCycle::tick() {
         askedThisShowing_ = true;
         return {Step::Request, {}};
     case AwaitingStart:
-        if (++TickCount > kStartTimeout)
+        if (++TickCount > kStartTimeout + roundTripTicks)
             return timedOut();
         return {};
     case Collecting:
         // Counted from the request, not from the start marker.
-        if (++TickCount > kReportTimeout)
+        if (++TickCount > kReportTimeout + roundTripTicks)
             return timedOut();
         return {};
     case ReportReady: {

@@ -44,6 +44,9 @@ public:
         askedThisShowing_ = false;
     }
 
+    // Cycle ticks the network's round trip adds to both waits; 0 on a local line.
+    qint32 roundTripTicks = 0;
+
     // Set by a wait that timed out or a lost line; cleared by the next complete report.
     bool noReports = false;
 

@@ -1,6 +1,7 @@
 #include "align/align_exchange.h"
 
 #include "link/reader_link.h"
+#include "link/round_trip.h"
 #include "reader_ops/exchange_runner.h"
 
 Exchange alignmentStartExchange() {
@@ -22,6 +23,7 @@ void AlignmentLine::exit() {
 }
 
 AlignCycle::TickResult AlignmentLine::tick() {
+    cycle_.roundTripTicks = ticksCovering(link_.roundTripMs(), kAlignCycleIntervalMs);
     AlignCycle::TickResult result = cycle_.tick();
     if (result.step == AlignCycle::Step::Request) {
         link_.SendCommand(QStringLiteral("DZ"));

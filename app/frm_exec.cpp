@@ -5,6 +5,7 @@
 #include "decode/frm_decode.h"
 #include "reader_ops/default_config.h"
 #include "reader_ops/exchange_runner.h"
+#include "reader_ops/network_speed.h"
 #include "reader_ops/permanent_save.h"
 #include "reader_ops/prompter.h"
 #include "reader_ops/symbology_identification.h"
@@ -448,6 +449,8 @@ void frmExec::showRoutedWindow(LineReceiver& receiver, const std::function<void(
     CloseCOM();
     if (!OpenCOM(link_.currentPort()))
         return; // a window with no line to read would only show nothing
+    if (OperationContext ctx = context(); refuseSlowNetwork(ctx))
+        return; // its cycle would only show the reader as silent
     link_.setReceiver(&receiver);
     if (show)
         show();

@@ -1,5 +1,7 @@
 #include "cli/align_session.h"
 
+#include "link/round_trip.h"
+
 namespace {
 QString fraction(float v) {
     return QString::number(static_cast<double>(v), 'f', 3);
@@ -84,6 +86,12 @@ void AlignSession::onOpened(bool ok) {
         end();
         return;
     }
+    if (const auto tooSlow = networkTooSlow(line_.link().roundTripMs())) {
+        result_.status = PortStatus::TooSlow;
+        result_.error = *tooSlow;
+        end();
+        return;
+    }
     line_.link().setReceiver(this);
     sinceReport_.start();
     cycleTimer_.start();
@@ -134,6 +142,7 @@ void AlignSession::end() {
         return;
     cycleTimer_.stop();
     line_.link().setReceiver(nullptr);
+    result_.roundTripMs = line_.link().roundTripMs();
     line_.close();
     // Fewer reports than asked for, or none at all, is no success.
     if (result_.status == PortStatus::Ok) {

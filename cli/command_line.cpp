@@ -155,14 +155,16 @@ QString helpText(const QCommandLineParser& parser, bool withQtOptions) {
         "\n"
         "Output: a table on standard output, or with --json one JSON document: per port the\n"
         "port, device, status, firmware found and expected, the 39 words read, the differing\n"
-        "words, the report written, warnings and an error text. Warnings the window shows in\n"
-        "message boxes go to standard error, one line each, naming the port.\n"
+        "words, the report written, warnings, an error text and the network's round trip.\n"
+        "Warnings the window shows in message boxes go to standard error, one line each,\n"
+        "naming the port.\n"
         "\n"
         "Exit status:\n"
         "  0  every reader answered and matches (every command did what it was asked)\n"
         "  1  some reader differs, did not answer or decode, or a report was not written\n"
         "  2  usage error: nothing was sent\n"
-        "  3  some port could not be opened, or was lost during the command\n");
+        "  3  some port could not be opened, was lost during the command, or is behind a\n"
+        "     network too slow to judge its reader (round trip above 2 s)\n");
     QString text = header + options + footer;
     if (withQtOptions)
         text += u'\n' + qtOptionsHelp();

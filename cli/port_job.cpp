@@ -1,5 +1,6 @@
 #include "cli/port_job.h"
 
+#include "link/round_trip.h"
 #include "protocol/settings_words.h"
 #include "reader_ops/default_config.h"
 #include "reader_ops/identification_verdict.h"
@@ -64,6 +65,12 @@ void PortJob::onOpened(bool ok) {
         // As the window's probe: only a port that is there, or in use, is found.
         leftOut_ = optional_ && why.kind != PortFailure::Busy;
         fail(PortStatus::OpenFailed, portFailureReason(why));
+        return;
+    }
+    // The default batch judges nothing, so it goes out over any network.
+    const auto tooSlow = networkTooSlow(line_.link().roundTripMs());
+    if (tooSlow && settings_.command != SubCommand::Defaults) {
+        fail(PortStatus::TooSlow, *tooSlow);
         return;
     }
     switch (settings_.command) {
@@ -268,6 +275,7 @@ void PortJob::fail(PortStatus status, const QString& error) {
 void PortJob::end() {
     if (finished_)
         return;
+    result_.roundTripMs = line_.link().roundTripMs();
     line_.close();
     finished_ = true;
     emit finished();

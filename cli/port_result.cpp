@@ -37,6 +37,7 @@ QString verificationDetails(const PortResult& r) {
     switch (r.status) {
     case PortStatus::OpenFailed:
     case PortStatus::Lost:
+    case PortStatus::TooSlow:
         return r.error;
     case PortStatus::NoAnswer:
         return QStringLiteral("no answer to \"Z3\"");
@@ -110,7 +111,9 @@ QJsonObject portJson(SubCommand command, const PortResult& r) {
                      {QStringLiteral("device"), r.device},
                      {QStringLiteral("status"), statusName(r.status)},
                      {QStringLiteral("error"), textOrNull(r.error)},
-                     {QStringLiteral("warnings"), QJsonArray::fromStringList(r.warnings)}};
+                     {QStringLiteral("warnings"), QJsonArray::fromStringList(r.warnings)},
+                     {QStringLiteral("roundTripMs"),
+                      r.roundTripMs ? QJsonValue(qRound(*r.roundTripMs)) : QJsonValue()}};
     const bool verifies = command == SubCommand::Verify || command == SubCommand::Save ||
                           command == SubCommand::Symbologies;
     if (verifies) {
@@ -184,6 +187,8 @@ QString statusName(PortStatus status) {
         return QStringLiteral("not-decoded");
     case PortStatus::NotApplied:
         return QStringLiteral("not-applied");
+    case PortStatus::TooSlow:
+        return QStringLiteral("too-slow");
     case PortStatus::OpenFailed:
         return QStringLiteral("open-failed");
     case PortStatus::Lost:
@@ -195,7 +200,8 @@ QString statusName(PortStatus status) {
 int exitStatus(const QList<PortResult>& results) {
     int status = 0;
     for (const PortResult& r : results) {
-        if (r.status == PortStatus::OpenFailed || r.status == PortStatus::Lost)
+        if (r.status == PortStatus::OpenFailed || r.status == PortStatus::Lost ||
+            r.status == PortStatus::TooSlow)
             status = 3;
         else if ((r.status != PortStatus::Ok || !r.reportError.isEmpty()) && status == 0)
             status = 1;

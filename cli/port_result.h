@@ -19,6 +19,7 @@ enum class PortStatus {
     NoAnswer,     // nothing with "Ver." came back
     NotDecoded,   // identify: no barcode was read
     NotApplied,   // symbologies: the reader does not show the selection asked for
+    TooSlow,      // the network's round trip is too long to judge the reader: nothing was sent
     OpenFailed,   // the port could not be opened
     Lost,         // the device vanished during the command
 };
@@ -28,8 +29,9 @@ struct PortResult {
     QString port;
     QString device;
     PortStatus status = PortStatus::Ok;
-    QString error;        // why the port could not be used
-    QStringList warnings; // what the window would show in message boxes, one line each
+    QString error;                     // why the port could not be used
+    QStringList warnings;              // what the window would show in message boxes, one line each
+    std::optional<double> roundTripMs; // the network's, as last measured; none on a local line
 
     // The verification, when it ran ("Z3").
     bool verified = false;
@@ -56,7 +58,7 @@ struct PortResult {
 QString statusName(PortStatus status);
 
 // 0 all good; 1 some reader differs, did not answer or decode, or a report was not written;
-// 3 some port could not be opened or was lost.
+// 3 some port could not be opened, was lost, or is behind a network too slow to judge it.
 int exitStatus(const QList<PortResult>& results);
 
 // The warnings as lines for standard error, each naming its port.

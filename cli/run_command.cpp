@@ -11,6 +11,7 @@
 #include "link/line_trace.h"
 #include "ports/port_catalog.h"
 #include "ports/port_probe.h"
+#include "program/output_file.h"
 #include "program/standard_output.h"
 #include "program/termination_signals.h"
 #include "reader_ops/permanent_save.h"
@@ -286,8 +287,12 @@ int runCommand(const CommandLine& options) {
         if (const QString path = reportPathFor(options, target); !path.isEmpty())
             reports << path;
     }
-    if (const QString wrong = outputsProblem(reports, options.reportDir, options.tracePath);
-        !wrong.isEmpty()) {
+    QString wrong = outputsProblem(reports, options.reportDir, options.tracePath);
+    if (const QString problem =
+            options.metricsPath.isEmpty() ? QString() : outputFileProblem(options.metricsPath);
+        wrong.isEmpty() && !problem.isEmpty())
+        wrong = QStringLiteral("--metrics %1 %2").arg(options.metricsPath, problem);
+    if (!wrong.isEmpty()) {
         QTextStream(stderr) << usageError(wrong) << Qt::endl;
         return 2;
     }

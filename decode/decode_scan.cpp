@@ -33,9 +33,9 @@ DecodeScan::TickResult DecodeScan::tick() {
         break;
     }
     // Counted from the last trigger or evaluation, so a report that starts late is dropped too.
-    if (ScanTickCount > kTimeoutTicks) {
+    if (ScanTickCount > kTimeoutTicks + roundTripTicks) {
         ScanState = Idle;
-        if (ticksSinceTrigger_ > kTimeoutTicks && !noReports) {
+        if (ticksSinceTrigger_ > kTimeoutTicks + roundTripTicks && !noReports) {
             noReports = true;
             result.step = Step::NoReports;
         }

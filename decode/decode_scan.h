@@ -47,6 +47,9 @@ public:
     // A fresh showing expects reports.
     void expectReports() { noReports = false; }
 
+    // Ticks the network's round trip adds to the time-out; 0 on a local line.
+    qint32 roundTripTicks = 0;
+
     // Set by an unanswered trigger or a lost line; cleared by the next report.
     bool noReports = false;
 

@@ -116,6 +116,7 @@ void frmDecode::OnComm() {
 }
 
 void frmDecode::Timer1_Timer() {
+    scan.roundTripTicks = link_.roundTripTicks();
     const DecodeScan::TickResult result = scan.tick();
     switch (result.step) {
     case DecodeScan::Step::Trigger:

@@ -1,6 +1,7 @@
 #include "link/reader_link.h"
 
 #include "link/line_log.h"
+#include "link/round_trip.h"
 #include "link/transport_factory.h"
 #include "protocol/reader_command.h"
 
@@ -119,6 +120,14 @@ bool ReaderLink::SendCommand(const QString& code) {
     return transport_->write(frame);
 }
 
+std::optional<double> ReaderLink::roundTripMs() const {
+    return transport_ ? transport_->roundTripMs() : std::nullopt;
+}
+
+int ReaderLink::roundTripTicks() const {
+    return ticksCovering(roundTripMs(), kTickIntervalMs);
+}
+
 QByteArray ReaderLink::readInput() {
     return isOpen() ? readTraced() : QByteArray();
 }
@@ -214,7 +223,7 @@ QString ReaderLink::collectReply(const QString& code, int ticks, EarlierInput ea
 
 qint64 ReaderLink::startCollecting(const QString& code, int ticks, EarlierInput earlier,
                                    bool* sent) {
-    const qint64 deadline = ticks_ + ticks;
+    const qint64 deadline = ticks_ + replyTicks(ticks);
     replyBuffer_.clear();
     collectReply_ = true;
     const bool out = SendCommand(code);

@@ -52,6 +52,14 @@ public:
     // A new numbering; the open line, if any, stays as it is.
     void setPorts(PortMap ports) { ports_ = std::move(ports); }
 
+    // The network's round trip as last measured, in ms; none for a local line.
+    std::optional<double> roundTripMs() const;
+    // What every wait for the reader gets on top of its own ticks: the round trip in whole
+    // ticks, 0 on a local line, so a reader behind a device server is judged as one on the desk.
+    int roundTripTicks() const;
+    // A wait of `ticks` for the reader, on this line.
+    int replyTicks(int ticks) const { return ticks + roundTripTicks(); }
+
     // What the alignment and decode windows read from the line themselves.
     QByteArray readInput();
     // Discards everything received and not yet read.
@@ -66,7 +74,8 @@ public:
     // Whether what arrives before the command goes out may still count as its reply.
     enum class EarlierInput { Keep, Discard };
     // The collect-reply exchange: empties the reply buffer, collects while `code` goes out and
-    // for `ticks` ticks after, and returns what was collected. The buffer keeps it afterwards.
+    // for replyTicks(ticks) ticks after, and returns what was collected. The buffer keeps it
+    // afterwards.
     QString collectReply(const QString& code, int ticks, EarlierInput earlier);
     // The same exchange in two halves, for callers that wait on `ticked` themselves: the first
     // returns the deadline, the second is called once the counter has passed it.

@@ -14,6 +14,49 @@ Rfc2217Transport::Rfc2217Transport(NetworkAddress address, QObject* parent)
     : TcpTransport(std::move(address), parent), options_(clientOptions()) {
     grace_.setSingleShot(true);
     connect(&grace_, &QTimer::timeout, this, &Rfc2217Transport::giveUpOptional);
+    clock_.start();
+    connect(&probe_, &QTimer::timeout, this, &Rfc2217Transport::probeRoundTrip);
+    connect(this, &Transport::opened, this, [this] {
+        announced_ = roundTripMs().value_or(0);
+        probe_.start(kRoundTripProbeMs);
+        // The settings' answers may include the server's time to set its line (tens of ms
+        // for a baud rate): safe for a wait, but the question measures the network alone, so
+        // it is asked soon. Not at once: a server that closes as the line opens would find a
+        // question in flight and end in a reset rather than the close it made.
+        QTimer::singleShot(kRoundTripProbeMs / 5, this, &Rfc2217Transport::probeRoundTrip);
+    });
+}
+
+std::optional<double> Rfc2217Transport::roundTripMs() const {
+    if (const auto measured = roundTrip_.latestMs())
+        return measured;
+    return TcpTransport::roundTripMs();
+}
+
+void Rfc2217Transport::probeRoundTrip() {
+    if (state() != State::Open) {
+        probe_.stop();
+        return;
+    }
+    if (roundTrip_.awaiting(nowMs()))
+        return;
+    roundTrip_.requestSent(nowMs());
+    // Asking for the baud rate (the value 0) changes nothing on the line; the server answers
+    // with the rate it has.
+    sendRaw(rfc2217::encode({rfc2217::Command::SetBaudRate, QByteArray(4, '\0'), {}, false}));
+}
+
+void Rfc2217Transport::answered(rfc2217::Command command) {
+    // While the line is set up, any answer answers the settings sent; later, only the question.
+    if (state() == State::Open && command != rfc2217::Command::SetBaudRate)
+        return;
+    if (!roundTrip_.answerArrived(nowMs()) || state() != State::Open)
+        return;
+    const double now = *roundTrip_.latestMs();
+    if (qAbs(now - announced_) > qMax(10.0, announced_ / 5)) {
+        announced_ = now;
+        emit note(QStringLiteral("now ") + describeRoundTrip(now));
+    }
 }
 
 void Rfc2217Transport::connectionMade() {
@@ -28,11 +71,16 @@ void Rfc2217Transport::connectionMade() {
     untracedNegotiations_ = 0;
     untracedAnswers_ = 0;
     grace_.stop();
+    roundTrip_ = RoundTripMeter();
     emit note(QStringLiteral("connected; negotiating the line"));
     const QByteArray start = options_.start();
     for (qsizetype i = 0; i + 2 < start.size(); i += 3)
         emit note(describeNegotiation("sent", quint8(start[i + 1]), quint8(start[i + 2])));
-    sendRaw(start);
+    // The settings follow at once rather than a round trip later: the server reads the stream
+    // in order, so it has taken up the option (or refused it, and then the port is refused
+    // anyway) before it reads them. On a distant network that is a round trip saved per port.
+    sendSettings();
+    sendRaw(start + std::exchange(outgoing_, {}));
 }
 
 void Rfc2217Transport::received(const QByteArray& bytes) {
@@ -110,6 +158,7 @@ void Rfc2217Transport::sendSettings() {
                       .arg(rfc2217::commandName(quint8(request.command)), request.what));
         outgoing_ += rfc2217::encode(request);
     }
+    roundTrip_.requestSent(nowMs()); // they go out at the end of this turn
 }
 
 void Rfc2217Transport::subnegotiation(const TelnetItem& item) {
@@ -124,6 +173,7 @@ void Rfc2217Transport::subnegotiation(const TelnetItem& item) {
     if (command == rfc2217::Command::NotifyLineState ||
         command == rfc2217::Command::NotifyModemState)
         return;
+    answered(command);
     if (state() != State::Negotiating)
         return; // a late answer: the line is already set
     // The request this answers: the one whose value it can be, else the first one open for

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "link/com_port_option.h"
+#include "link/round_trip.h"
 #include "link/tcp_transport.h"
 #include "link/telnet_codec.h"
 #include "link/telnet_options.h"
 
+#include <QElapsedTimer>
 #include <QList>
 
 // A reader behind a serial device server that speaks RFC 2217 ("rfc2217://"): Telnet with the
@@ -17,11 +19,17 @@ public:
     // How long to wait, once the line settings are confirmed, for the answers a server may
     // leave out (DTR, RTS, purge: ser2net on a pseudo-terminal has no modem lines).
     static constexpr int kOptionalAnswerGraceMs = 50;
+    // How often the round trip is measured again while the line is open.
+    static constexpr int kRoundTripProbeMs = 1000;
     // Negotiations traced one by one on a connection; beyond, a line at each doubling counts
     // them.
     static constexpr int kTracedNegotiations = 32;
 
     explicit Rfc2217Transport(NetworkAddress address, QObject* parent = nullptr);
+
+    // From the server's answers: to the line settings first, then to a harmless question asked
+    // every kRoundTripProbeMs.
+    std::optional<double> roundTripMs() const override;
 
 protected:
     void connectionMade() override;
@@ -40,6 +48,9 @@ private:
     void sendSettings();
     void checkSettled();
     void giveUpOptional();
+    void probeRoundTrip();
+    void answered(rfc2217::Command command);
+    double nowMs() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e6; }
 
     TelnetDecoder decoder_;
     TelnetOptions options_;
@@ -52,4 +63,8 @@ private:
     qint64 untracedNegotiations_ = 0;
     qint64 untracedAnswers_ = 0;
     QTimer grace_;
+    RoundTripMeter roundTrip_;
+    QElapsedTimer clock_;
+    QTimer probe_;
+    double announced_ = 0; // the round trip the trace last told
 };

@@ -1,5 +1,8 @@
 #include "link/tcp_transport.h"
 
+#include "link/round_trip.h"
+#include "link/tcp_liveness.h"
+
 namespace {
 // Why a connection could not be made, in the operator's words.
 QString connectFailure(QAbstractSocket::SocketError error, const QString& detail) {
@@ -25,6 +28,22 @@ QString unsentReason(qint64 unsent) {
 }
 } // namespace
 
+QString lostReason(QAbstractSocket::SocketError error, const QString& detail) {
+    switch (error) {
+    case QAbstractSocket::RemoteHostClosedError:
+        return QStringLiteral("the connection was closed by the server");
+    case QAbstractSocket::SocketTimeoutError:
+    case QAbstractSocket::NetworkError:
+        // What keepalive and the unacknowledged-data bound end a connection with.
+        return QStringLiteral("the device server stopped answering for %1 s (switched off, or "
+                              "the network to it is down): ")
+                   .arg(tcp_liveness::kUnacknowledgedMs / 1000) +
+               detail;
+    default:
+        return QStringLiteral("the connection failed: ") + detail;
+    }
+}
+
 TcpTransport::TcpTransport(NetworkAddress address, QObject* parent)
     : Transport(parent), address_(std::move(address)), socket_(this) {
     connectBound_.setSingleShot(true);
@@ -34,6 +53,10 @@ TcpTransport::TcpTransport(NetworkAddress address, QObject* parent)
         if (state_ != State::Connecting)
             return;
         resetWatch_.watch(socket_.socketDescriptor());
+        // A frame is a few bytes: out at once, not held back to be joined with the next.
+        socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        if (QString why; !tcp_liveness::enable(socket_.socketDescriptor(), &why))
+            emit note(QStringLiteral("a dead connection may go unnoticed: ") + why);
         connectionMade();
     });
     connect(&socket_, &QTcpSocket::readyRead, this, &TcpTransport::onReadable);
@@ -70,6 +93,8 @@ void TcpTransport::close() {
 }
 
 void TcpTransport::drop() {
+    if (state_ != State::Closed)
+        closedRoundTrip_ = roundTripMs();
     state_ = State::Closed;
     connectBound_.stop();
     input_.clear();
@@ -105,8 +130,13 @@ qint64 TcpTransport::bytesToWrite() const {
 }
 
 void TcpTransport::connectionMade() {
-    emit note(QStringLiteral("connected"));
     finishOpening();
+}
+
+std::optional<double> TcpTransport::roundTripMs() const {
+    if (state_ == State::Closed)
+        return closedRoundTrip_;
+    return tcp_liveness::systemRoundTripMs(socket_.socketDescriptor());
 }
 
 void TcpTransport::received(const QByteArray& bytes) {
@@ -124,6 +154,9 @@ void TcpTransport::deliver(const QByteArray& data) {
 void TcpTransport::finishOpening() {
     connectBound_.stop();
     state_ = State::Open;
+    const std::optional<double> roundTrip = roundTripMs();
+    emit note(QStringLiteral("connected, ") +
+              (roundTrip ? describeRoundTrip(*roundTrip) : QStringLiteral("round trip unknown")));
     emit opened();
 }
 
@@ -177,11 +210,11 @@ void TcpTransport::onError(QAbstractSocket::SocketError error) {
         return;
     }
     case State::Open: {
-        const QString reason =
-            error != QAbstractSocket::RemoteHostClosedError
-                ? QStringLiteral("the connection failed: ") + socket_.errorString()
-            : resetWatch_.wasReset() ? QStringLiteral("the connection was reset by the server")
-                                     : QStringLiteral("the connection was closed by the server");
+        const QString reason = error != QAbstractSocket::RemoteHostClosedError
+                                   ? lostReason(error, socket_.errorString())
+                               : resetWatch_.wasReset()
+                                   ? QStringLiteral("the connection was reset by the server")
+                                   : QStringLiteral("the connection was closed by the server");
         // Closed before telling anyone: whatever the socket says next finds nobody listening.
         drop();
         emit lost(reason);

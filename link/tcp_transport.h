@@ -8,6 +8,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+// Why an open connection ended, in the operator's words.
+QString lostReason(QAbstractSocket::SocketError error, const QString& detail);
+
 // A reader behind a serial device server over plain TCP ("socket://"): the bytes go through as
 // they are, the line settings are the server's. Connecting never blocks: open() answers
 // Connecting and the outcome follows from the event loop, within the address's time-out.
@@ -32,6 +35,8 @@ public:
     qint64 bytesAvailable() const override { return input_.size(); }
     qint64 bytesToWrite() const override;
     QString key() const override { return address_.text(); }
+    // Raw TCP has nothing to ask the server: the system's own measure of the connection.
+    std::optional<double> roundTripMs() const override;
 
 protected:
     enum class State { Closed, Connecting, Negotiating, Open };
@@ -70,4 +75,5 @@ private:
     ResetWatch resetWatch_;
     State state_ = State::Closed;
     QByteArray input_;
+    std::optional<double> closedRoundTrip_; // the last measure, once the socket is gone
 };

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // One way of carrying bytes to a reader and back: a local serial port, a TCP connection to a
 // serial device server, or an in-memory reader. The link owns one at a time and knows nothing
@@ -41,6 +42,9 @@ public:
     // What the transport is open on, as one name: a canonical device path, or an address.
     // Two ports with the same key are one line.
     virtual QString key() const = 0;
+    // The network's round trip as last measured, in ms; none for a local line. Kept after the
+    // line closes.
+    virtual std::optional<double> roundTripMs() const { return std::nullopt; }
 
 signals:
     // Received bytes wait in readAll().

@@ -85,8 +85,9 @@ void ExchangePlayer::drain(std::function<void()> done) {
 void ExchangePlayer::checkDrained() {
     // Handed over is not yet delivered: a device server on the network may still be writing the
     // last frames to its line when the connection closes, and drop them.
-    const bool writing = link_.pendingOutput() > 0 || link_.ticksSinceSent() < kSettleTicks;
-    if (link_.isOpen() && writing && drainTicks_++ < kDrainTicks) {
+    const bool writing =
+        link_.pendingOutput() > 0 || link_.ticksSinceSent() < link_.replyTicks(kSettleTicks);
+    if (link_.isOpen() && writing && drainTicks_++ < link_.replyTicks(kDrainTicks)) {
         afterTicks(0, [this] { checkDrained(); });
         return;
     }

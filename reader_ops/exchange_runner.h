@@ -27,7 +27,8 @@ public:
     void abandon();
     bool isPlaying() const { return playing_; }
 
-    // Calls `done` once what was written has reached the device, or after kDrainTicks.
+    // Calls `done` once what was written has reached the device, or after kDrainTicks; both
+    // bounds grow by the network's round trip.
     void drain(std::function<void()> done);
     // What was written may take a moment to reach the device; a line that takes longer is stuck.
     static constexpr int kDrainTicks = 20;

@@ -3,6 +3,7 @@
 #include "link/reader_link.h"
 #include "reader_ops/exchange_runner.h"
 #include "reader_ops/message_text.h"
+#include "reader_ops/network_speed.h"
 #include "reader_ops/verification.h"
 
 Prompt saveConfirmationPrompt() {
@@ -30,6 +31,8 @@ SaveOutcome saveOutcome(const ExchangeOutcome& outcome) {
 }
 
 SaveOutcome runPermanentSave(OperationContext& context) {
+    if (refuseSlowNetwork(context))
+        return SaveOutcome::NotSent;
     return saveOutcome(playExchange(
         context.link, context.prompter,
         permanentSaveExchange([&](const QString& reply) { applyVerification(context, reply); })));

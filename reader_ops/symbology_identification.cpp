@@ -5,6 +5,7 @@
 #include "link/reader_link.h"
 #include "reader_ops/exchange_runner.h"
 #include "reader_ops/identification_verdict.h"
+#include "reader_ops/network_speed.h"
 
 namespace {
 struct FamilyGroup {
@@ -54,6 +55,8 @@ Exchange identificationExchange(std::function<void(const QString& read)> onRead)
 }
 
 void runIdentification(OperationContext& context) {
+    if (refuseSlowNetwork(context))
+        return;
     QString read;
     playExchange(context.link, context.prompter,
                  identificationExchange([&read](const QString& reply) { read = reply; }));

@@ -2,6 +2,7 @@
 
 #include "link/reader_link.h"
 #include "reader_ops/exchange_runner.h"
+#include "reader_ops/network_speed.h"
 #include "reader_ops/settings_report.h"
 
 Exchange verificationExchange(std::function<void(const QString& reply)> onReply) {
@@ -40,6 +41,8 @@ VerificationOutcome applyVerification(OperationContext& context, const QString& 
 
 VerificationOutcome runVerification(OperationContext& context) {
     VerificationOutcome outcome = VerificationOutcome::NoResponse;
+    if (refuseSlowNetwork(context))
+        return outcome;
     playExchange(context.link, context.prompter, verificationExchange([&](const QString& reply) {
                      outcome = applyVerification(context, reply);
                  }));

@@ -31,6 +31,16 @@ if(TARGET tst_network_cli)
   add_dependencies(tst_network_cli ksr-utility ksr-reader-sim)
 endif()
 
+# The same across a slow network: a loopback proxy that holds every chunk, in front of ser2net.
+ksr_add_test(tst_network_delay
+  LABEL e2e
+  SOURCES e2e/tst_network_delay.cpp
+  LIBS ksr_link ksr_simulator Qt6::Network
+  TIMEOUT 180)
+if(TARGET tst_network_delay)
+  add_dependencies(tst_network_delay ksr-utility ksr-reader-sim)
+endif()
+
 # Baselines, the metrics text and the metrics file: what a plant's monitoring reads.
 ksr_add_test(tst_plant_metrics
   LABEL unit

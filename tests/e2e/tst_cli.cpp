@@ -305,7 +305,7 @@ private slots:
             QStringList{QStringLiteral("align"), QStringLiteral("COM1")} + sims.portOptions();
         if (signalNumber == 0) {
             // `| head -n 3`: the header and two reports, then the pipe has no reader.
-            startUtility(utility, align, dir.path(), {},
+            startUtility(utility, align, dir.path(), {}, {},
                          {QStringLiteral("-c"),
                           QStringLiteral("{ \"$0\" \"$@\"; echo \"exit $?\" >&2; } | head -n 3")});
         } else {

@@ -122,7 +122,7 @@ private slots:
     }
     void resultNobodyReceivedIsNoSuccess() {
         QFETCH(QString, shell);
-        const Run run = runUtility({}, dir.path(), {}, {QStringLiteral("-c"), shell});
+        const Run run = runUtility({}, dir.path(), {}, {}, {QStringLiteral("-c"), shell});
         QVERIFY2(run.err.contains(QStringLiteral("the result could not be written to standard "
                                                  "output")) &&
                      run.err.contains(QStringLiteral("exit 1")),

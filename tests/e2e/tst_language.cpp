@@ -4,6 +4,7 @@
 #include "layout_check.h"
 #include "main_window_rig.h"
 #include "ports/port_catalog.h"
+#include "ports/port_probe.h"
 #include "symbols/frm_symbols.h"
 #include "symbols/symbology_rows.h"
 #include "ui/translations.h"
@@ -123,7 +124,8 @@ private slots:
         QTemporaryDir config;
         PortCatalog catalog([] { return QList<FoundDevice>(); },
                             PortStore(config.filePath(QStringLiteral("ports.ini"))), {});
-        PortsDialog ports(catalog, [](const QString&) { return QStringLiteral("present"); });
+        PortProbe probe;
+        PortsDialog ports(catalog, probe, {});
         checkLayout(ports, PortsDialog::layout());
 
         LineWindow& line = w.lineWindow();

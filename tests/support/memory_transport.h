@@ -5,6 +5,7 @@
 
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 // A reader in memory behind the transport seam: what is written goes to the reader model, its
 // replies come back from the event loop. It can go silent, or vanish while a frame with a
@@ -20,6 +21,7 @@ public:
         QByteArray holdRepliesTo;
         QByteArray releaseOn;
         std::function<QByteArray(QByteArray)> damage; // what the line does to a reply
+        std::optional<double> roundTripMs; // as a network transport would have measured it
     };
 
     MemoryTransport(ReaderModel& model, Faults faults) : model_(model), faults_(faults) {}
@@ -74,6 +76,7 @@ public:
     qint64 bytesAvailable() const override { return input_.size(); }
     qint64 bytesToWrite() const override { return 0; }
     QString key() const override { return QStringLiteral("memory"); }
+    std::optional<double> roundTripMs() const override { return faults_.roundTripMs; }
 
 private:
     static constexpr qsizetype kPiece = 16;

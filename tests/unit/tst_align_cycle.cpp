@@ -18,26 +18,34 @@ int ticksUntilRequest(AlignCycle& cycle, int limit = 100) {
 class AlignCycleTest : public QObject {
     Q_OBJECT
 private slots:
-    void silentReaderIsAskedEverySeventhTick() {
+    // Both waits grow by the cycle ticks of a network's round trip (none on a local line).
+    void waitsCountFromTheRequest_data() {
+        QTest::addColumn<int>("roundTripTicks");
+        QTest::addColumn<int>("silentEvery");
+        QTest::addColumn<int>("cutReportEvery");
+        QTest::newRow("local line") << 0 << 7 << 20;
+        QTest::newRow("5 ticks away") << 5 << 12 << 25;
+    }
+    void waitsCountFromTheRequest() {
+        QFETCH(int, roundTripTicks);
+        QFETCH(int, silentEvery);
+        QFETCH(int, cutReportEvery);
         AlignCycle cycle;
+        cycle.roundTripTicks = roundTripTicks;
         QCOMPARE(cycle.tick().step, Step::Request);
         QCOMPARE(cycle.CycleState, qint16(AlignCycle::AwaitingStart));
         QCOMPARE(cycle.TickCount, 0);
-        QCOMPARE(ticksUntilRequest(cycle), 7);
-        QCOMPARE(ticksUntilRequest(cycle), 7);
-    }
+        QCOMPARE(ticksUntilRequest(cycle), silentEvery);
+        QCOMPARE(ticksUntilRequest(cycle), silentEvery);
 
-    void reportTimeoutCountsFromTheRequest() {
-        AlignCycle cycle;
-        cycle.tick();
         cycle.tick();
         cycle.tick();
         QVERIFY(!cycle.receive("\x01"
                                "01F4 "));
         QCOMPARE(cycle.CycleState, qint16(AlignCycle::Collecting));
         QCOMPARE(cycle.TickCount, 2); // not reset by the start marker
-        // Ticks 3..20 wait, tick 21 gives up, tick 22 asks again.
-        QCOMPARE(ticksUntilRequest(cycle), 20);
+        // Local: ticks 3..20 wait, tick 21 gives up, tick 22 asks again.
+        QCOMPARE(ticksUntilRequest(cycle), cutReportEvery);
     }
 
     void reportReadyIsProcessedOnTheNextTick() {

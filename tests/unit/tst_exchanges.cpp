@@ -34,10 +34,16 @@ struct MemoryLine {
     }()};
     QTimer ticker;
 
-    MemoryLine() {
-        link.setTransportFactory(memoryTransports(
-            model,
-            {false, {}, [this](const QByteArray& frame) { note(frame.mid(1, 2)); }, {}, {}}));
+    // A round trip makes it a line through a network that measured it so.
+    explicit MemoryLine(std::optional<double> roundTripMs = {}) {
+        link.setTransportFactory(
+            memoryTransports(model, {false,
+                                     {},
+                                     [this](const QByteArray& frame) { note(frame.mid(1, 2)); },
+                                     {},
+                                     {},
+                                     {},
+                                     roundTripMs}));
         QObject::connect(&ticker, &QTimer::timeout, &link, &ReaderLink::advanceTick);
         ticker.start(kFastTickMs);
         link.OpenCOM(1);
@@ -65,45 +71,61 @@ class ExchangesTest : public QObject {
     Q_OBJECT
 private slots:
     // Each exchange is one description; the window's runner and the commands' put the same
-    // frames on the line at the same ticks, and end at the same tick.
+    // frames on the line at the same ticks, and end at the same tick. Through a network every
+    // wait for a reply grows by the round trip in whole ticks (120 ms: 3); a pause between
+    // frames does not, as the reader sees it the same.
     void bothRunnersPlayTheSameLine_data() {
         QTest::addColumn<MakeExchange>("make");
         QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<double>("roundTripMs");
         const auto noReply = [](const QString&) {};
         const auto s = [](const char* text) { return QString::fromLatin1(text); };
         QTest::newRow("verification") << MakeExchange([=] { return verificationExchange(noReply); })
-                                      << QStringList{s("0:Z3"), s("11:end")};
+                                      << QStringList{s("0:Z3"), s("11:end")} << 0.0;
         QTest::newRow("defaults") << MakeExchange(defaultConfigurationExchange)
-                                  << at(0, defaultConfigurationCommands()) +
-                                         QStringList{s("0:end")};
+                                  << at(0, defaultConfigurationCommands()) + QStringList{s("0:end")}
+                                  << 0.0;
         QTest::newRow("permanent save")
             << MakeExchange([=] { return permanentSaveExchange(noReply); })
-            << QStringList{s("0:Z3"), s("17:Z2"), s("17:end")};
+            << QStringList{s("0:Z3"), s("17:Z2"), s("17:end")} << 0.0;
         QTest::newRow("identification")
             << MakeExchange([=] { return identificationExchange(noReply); })
-            << at(0, identificationCommands()) + QStringList{s("5:S7"), s("30:1Y"), s("30:end")};
+            << at(0, identificationCommands()) + QStringList{s("5:S7"), s("30:1Y"), s("30:end")}
+            << 0.0;
         const SymbologyBoxes boxes{true, false, true, false, true, false, false, true};
         QTest::newRow("symbology selection")
             << MakeExchange([=] { return selectionExchange(boxes); })
-            << at(0, selectionCommands(boxes)) + QStringList{s("0:end")};
+            << at(0, selectionCommands(boxes)) + QStringList{s("0:end")} << 0.0;
         QTest::newRow("alignment start")
             << MakeExchange(alignmentStartExchange)
-            << QStringList{s("0:W0"), s("0:.Z"), s("0:D7"), s("0:end")};
-        QTest::newRow("alignment exit")
-            << MakeExchange(alignmentExitExchange) << QStringList{s("0:+5"), s("0:W2"), s("0:end")};
+            << QStringList{s("0:W0"), s("0:.Z"), s("0:D7"), s("0:end")} << 0.0;
+        QTest::newRow("alignment exit") << MakeExchange(alignmentExitExchange)
+                                        << QStringList{s("0:+5"), s("0:W2"), s("0:end")} << 0.0;
+        QTest::newRow("verification, 120 ms away")
+            << MakeExchange([=] { return verificationExchange(noReply); })
+            << QStringList{s("0:Z3"), s("14:end")} << 120.0;
+        QTest::newRow("permanent save, 120 ms away")
+            << MakeExchange([=] { return permanentSaveExchange(noReply); })
+            << QStringList{s("0:Z3"), s("20:Z2"), s("20:end")} << 120.0;
+        QTest::newRow("identification, 120 ms away")
+            << MakeExchange([=] { return identificationExchange(noReply); })
+            << at(0, identificationCommands()) + QStringList{s("5:S7"), s("33:1Y"), s("33:end")}
+            << 120.0;
     }
     void bothRunnersPlayTheSameLine() {
         QFETCH(MakeExchange, make);
         QFETCH(QStringList, expected);
+        QFETCH(double, roundTripMs);
+        const auto roundTrip = roundTripMs > 0 ? std::optional(roundTripMs) : std::nullopt;
 
-        MemoryLine window;
+        MemoryLine window(roundTrip);
         ScriptedPrompter prompter;
         const ExchangeOutcome played = playExchange(window.link, prompter, make());
         window.note("end");
         QVERIFY(played.delivered());
         QCOMPARE(window.log, expected);
 
-        MemoryLine command;
+        MemoryLine command(roundTrip);
         ExchangePlayer player(command.link,
                               [](const Prompt&, auto answer) { answer(PromptAnswer::Ok); });
         bool done = false;
@@ -153,9 +175,15 @@ private slots:
         settings.command = SubCommand(command);
         settings.enable = {0};
         settings.transports = memoryTransports(
-            model, {false, vanishOn, {}, {}, {}, [&](QByteArray reply) {
+            model, {false,
+                    vanishOn,
+                    {},
+                    {},
+                    {},
+                    [&](QByteArray reply) {
                         return damage.isEmpty() ? reply : reply.replace(damage[0], damage[1]);
-                    }});
+                    },
+                    {}});
         QTemporaryDir dir;
         settings.reportPath = dir.filePath(QStringLiteral("report.txt"));
         PortJob job(memoryTarget(), settings, nullptr);
@@ -180,6 +208,71 @@ private slots:
         QCOMPARE(port[QStringLiteral("differences")].toArray(), QJsonArray());
         QVERIFY(!QFile::exists(settings.reportPath));
         QCOMPARE(model.receivedCodes(), QList<QByteArray>{"Z3"});
+    }
+
+    // Behind a network too slow to judge a reader, nothing is sent and the round trip is named,
+    // in the commands and in the window alike; the default batch judges nothing and goes out.
+    void slowNetworkJudgesNothing_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<double>("roundTripMs");
+        QTest::addColumn<int>("status");
+        for (const SubCommand command : {SubCommand::Verify, SubCommand::Save, SubCommand::Identify,
+                                         SubCommand::Symbologies, SubCommand::Align}) {
+            QTest::addRow("%d, 2100 ms", int(command))
+                << int(command) << 2100.0 << int(PortStatus::TooSlow);
+        }
+        QTest::newRow("verify, 2000 ms")
+            << int(SubCommand::Verify) << 2000.0 << int(PortStatus::Ok);
+        QTest::newRow("defaults, 2100 ms")
+            << int(SubCommand::Defaults) << 2100.0 << int(PortStatus::Ok);
+    }
+    void slowNetworkJudgesNothing() {
+        QFETCH(int, command);
+        QFETCH(double, roundTripMs);
+        QFETCH(int, status);
+        ReaderModel model;
+        const TransportFactory transports =
+            memoryTransports(model, {false, {}, {}, {}, {}, {}, roundTripMs});
+        const PortTarget target = memoryTarget();
+        PortResult result;
+        if (SubCommand(command) == SubCommand::Align) {
+            AlignSession session(target, 1, false, 0.5, nullptr, transports);
+            QSignalSpy finished(&session, &AlignSession::finished);
+            session.start();
+            QVERIFY(finished.wait(5000));
+            result = session.result();
+        } else {
+            PortJob::Settings settings;
+            settings.command = SubCommand(command);
+            settings.transports = transports;
+            PortJob job(target, settings, nullptr);
+            QSignalSpy finished(&job, &PortJob::finished);
+            job.start();
+            QVERIFY(finished.wait(5000));
+            result = job.result();
+        }
+        QVERIFY2(int(result.status) == status, qPrintable(result.error));
+        const QJsonObject port = resultJson(SubCommand(command), {result})
+                                     .object()[QStringLiteral("ports")][0]
+                                     .toObject();
+        QCOMPARE(port[QStringLiteral("roundTripMs")].toInt(), qRound(roundTripMs));
+        if (result.status != PortStatus::TooSlow)
+            return;
+        QVERIFY(model.receivedCodes().isEmpty());
+        QVERIFY2(result.error.contains(QStringLiteral("round trip 2100 ms")),
+                 qPrintable(result.error));
+
+        MemoryLine window(roundTripMs);
+        ScriptedPrompter prompter;
+        ReaderState state;
+        OperationContext context{window.link,           prompter, state, {}, [](bool) {},
+                                 [](const QString&) {}, {}};
+        QCOMPARE(runVerification(context), VerificationOutcome::NoResponse);
+        QCOMPARE(runPermanentSave(context), SaveOutcome::NotSent);
+        runIdentification(context);
+        QVERIFY(window.log.isEmpty());
+        QCOMPARE(prompter.shown.size(), 3);
+        QVERIFY(prompter.texts().constFirst().contains(QStringLiteral("round trip 2100 ms")));
     }
 
     // The command leaves alignment mode however it ends: "+5" and "W2" are the last frames the
@@ -208,13 +301,13 @@ private slots:
         QFETCH(int, status);
         ReaderModel model;
         AlignSession* stopping = nullptr;
-        MemoryTransport::Faults faults{silent, {}, {}, {}, {}};
+        MemoryTransport::Faults faults{silent, {}, {}, {}, {}, {}, {}};
         faults.written = [&stopping](const QByteArray& frame) {
             if (stopping && frame.mid(1, 2) == "DZ")
                 QTimer::singleShot(0, stopping, &AlignSession::stop);
         };
         if (late)
-            faults = {silent, {}, faults.written, "DZ", "W2"};
+            faults = {silent, {}, faults.written, "DZ", "W2", {}, {}};
         AlignSession session(memoryTarget(), reports, false, 0.3, nullptr,
                              memoryTransports(model, faults));
         if (interrupt)
