@@ -46,7 +46,6 @@ frmExec::frmExec(PortMap ports, QString reportPath, Prompter& prompter, QWidget*
     // Kept from the start, so the Line window opened after a failed verification shows it.
     link_.keepLineLog();
     buildControls();
-    connect(Timer1, &QTimer::timeout, this, &frmExec::Timer1_Timer);
     // The operator's entry points are guarded; the handlers themselves stay callable from the
     // operations that nest them.
     const auto guarded = [this](void (frmExec::*handler)()) {
@@ -91,7 +90,7 @@ const WindowLayout& frmExec::layout() {
          .twips = {120, 120, 2052, 972}},
         {.name = "cboComPorts", .kind = ComboBox, .twips = {360, 360, 1332, 288}, .tabIndex = 1,
          .parent = "frmSetup"},
-        // Opens the Ports dialog; its tooltip names it.
+        // Opens the Ports dialog; its tooltip and its accessible name say "Ports".
         {.name = "cmdPorts", .kind = Button, .caption = "...", .twips = {1716, 360, 288, 288},
          .tabIndex = 8, .parent = "frmSetup"},
         {.name = "lblCOMM", .kind = Label, .caption = "lblCOMM", .twips = {600, 1320, 972, 252},
@@ -109,7 +108,7 @@ const WindowLayout& frmExec::layout() {
          .twips = {4080, 240, 1332, 372}, .tabIndex = 0},
         {.name = "cmdDecode", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmExec", "Decode Test"),
          .twips = {4080, 720, 1332, 372}, .tabIndex = 2},
-        // The caption's run of blanks wraps it onto two lines.
+        // "Symbology" above "Identifier".
         {.name = "cmdSymbols", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmExec", "Symbology\nIdentifier"),
          .twips = {4080, 1200, 1332, 492}, .tabIndex = 5},
         {.name = "cmdSetup", .kind = Button, .caption = QT_TRANSLATE_NOOP("frmExec", "Setup"),
@@ -158,10 +157,6 @@ void frmExec::buildControls() {
     actLine = new QAction(tr("Line"), this);
     actLine->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     addAction(actLine);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setTimerType(Qt::PreciseTimer);
 }
 
 void frmExec::renumberPorts() {
@@ -212,8 +207,7 @@ void frmExec::Form_Load() {
     }
     probePorts();
     showPortRows(listablePorts(probe_.states()), {});
-    Timer1->setInterval(ReaderLink::kTickIntervalMs);
-    Timer1->start();
+    link_.startTicking();
     QApplication::restoreOverrideCursor();
     state_.fillDefaultSettings();
     const ComPort first{ComPort::kFirst};
@@ -344,10 +338,6 @@ void frmExec::cmdPorts_Click() {
         selected.isValid() && !link_.ports().addressFor(selected).isEmpty() ? selected : ComPort{};
     probePorts();
     showPortRows(listablePorts(probe_.states(), kept), kept);
-}
-
-void frmExec::Timer1_Timer() {
-    link_.advanceTick();
 }
 
 void frmExec::cboComPorts_Click() {

@@ -13,7 +13,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -90,7 +89,6 @@ public:
     QPushButton* cmdLine;
     // Ctrl+L, in the main window and in the windows it opens.
     QAction* actLine;
-    QTimer* Timer1;
 
     void cboComPorts_Click();
     // The list is about to drop down: probe again, so adapters plugged in or pulled since show.
@@ -127,7 +125,6 @@ private:
     // The status label's tooltip: a number that could not be stored, a damaged reply.
     void showStatusNotes();
     void IdentifySymbology();
-    void Timer1_Timer();
     // Opens the current port and shows a routed window for as long as it is open.
     void showRoutedWindow(LineReceiver& receiver, const std::function<void()>& show);
     void reportOpenFailure(qint16 port);

@@ -25,12 +25,9 @@ PortLine::PortLine(const PortTarget& target, LineTrace* trace, TransportFactory 
     if (!target.com.isValid())
         link_.setPortLabel(target.label);
     link_.setTrace(trace);
-    tickTimer_.setTimerType(Qt::PreciseTimer);
-    tickTimer_.setInterval(ReaderLink::kTickIntervalMs);
-    connect(&tickTimer_, &QTimer::timeout, &link_, &ReaderLink::advanceTick);
 }
 
 void PortLine::close() {
     link_.CloseCOM();
-    tickTimer_.stop();
+    link_.stopTicking();
 }

@@ -12,7 +12,6 @@
 #include <QShowEvent>
 
 namespace {
-constexpr int kTickIntervalMs = 50;
 constexpr int kScaleGapTwips = 60;
 constexpr char kNoData[] = QT_TRANSLATE_NOOP("frmDecode", "Barcode ID");
 constexpr char kCaption[] = QT_TRANSLATE_NOOP("frmDecode", "Decode");
@@ -87,7 +86,7 @@ void frmDecode::Form_Load() {
     scan.expectReports();
     setWindowTitle(tr(kCaption));
     StartScan();
-    Timer1->setInterval(kTickIntervalMs);
+    Timer1->setInterval(ReaderLink::kTickIntervalMs);
     Timer1->start();
 }
 

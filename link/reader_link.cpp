@@ -9,7 +9,12 @@
 #include <QEventLoop>
 
 ReaderLink::ReaderLink(PortMap ports, QObject* parent)
-    : QObject(parent), factory_(defaultTransportFactory()), ports_(std::move(ports)) {}
+    : QObject(parent), factory_(defaultTransportFactory()), ports_(std::move(ports)) {
+    tick_.setObjectName(QStringLiteral("Timer1"));
+    tick_.setTimerType(Qt::PreciseTimer);
+    tick_.setInterval(kTickIntervalMs);
+    connect(&tick_, &QTimer::timeout, this, &ReaderLink::advanceTick);
+}
 
 ReaderLink::~ReaderLink() {
     // Our own handlers must not run on a half-destroyed link.
@@ -204,6 +209,8 @@ void ReaderLink::advanceTick() {
 }
 
 void ReaderLink::tickWait(qint64 deadline) {
+    if (!tick_.isActive())
+        tick_.start();
     QCoreApplication::processEvents();
     if (ticks_ > deadline)
         return;

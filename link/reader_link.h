@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <memory>
 
 // The one line to the reader, and the link state every window shares: the current port, the
@@ -19,7 +20,7 @@ class ReaderLink : public QObject {
 public:
     // A valid reply is a few hundred characters; anything beyond this is a runaway line.
     static constexpr qsizetype kReplyBufferCap = 64 * 1024;
-    // The tick counter advances every 50 ms.
+    // The tick counter advances every 50 ms; the program's one tick interval.
     static constexpr int kTickIntervalMs = 50;
 
     explicit ReaderLink(PortMap ports, QObject* parent = nullptr);
@@ -92,11 +93,18 @@ public:
     void setReceiver(LineReceiver* receiver) { receiver_ = receiver; }
     LineReceiver* receiver() const { return receiver_; }
 
-    // Tick counter, advanced by the main window's 50 ms timer. 64 bits: it never wraps.
+    // Tick counter, advanced every kTickIntervalMs by the link's own timer ("Timer1") while it
+    // ticks. 64 bits: it never wraps.
     qint64 ticks() const { return ticks_; }
-    void advanceTick();
+    // Whoever owns the link starts the tick before the first wait and may stop it once done.
+    // Tests may run the clock faster than the reader's.
+    void startTicking(int intervalMs = kTickIntervalMs) { tick_.start(intervalMs); }
+    void stopTicking() { tick_.stop(); }
+    bool ticking() const { return tick_.isActive(); }
+    int tickInterval() const { return tick_.interval(); }
     // Lets events run (at least once) until the counter exceeds the deadline. Sleeps between
-    // events rather than polling.
+    // events rather than polling. A wait on a link that is not ticking starts the tick, since
+    // the wait would never end otherwise.
     void tickWait(qint64 deadline);
 
     // How the trace names this line: "COMn" unless a name is given.
@@ -121,6 +129,7 @@ signals:
     void openFinished(bool ok);
 
 private:
+    void advanceTick();
     // Starts opening COMn on a fresh transport; the outcome comes through finishOpening().
     Transport::OpenState beginOpening(qint16 Port);
     void finishOpening(bool ok);
@@ -141,6 +150,7 @@ private:
     PortMap ports_;
     PortError lastOpenError_;
     qint16 currentPort_ = 1;
+    QTimer tick_;
     qint64 ticks_ = 0;
     qint64 lastSentTick_ = -1000;
     QString portLabel_;

@@ -77,8 +77,8 @@ private slots:
         QCOMPARE(w.portTable()[1], qint16(3));
         QCOMPARE(w.portTable()[2], qint16(0));
         QCOMPARE(w.cboComPorts->currentIndex(), 0);
-        QVERIFY(w.Timer1->isActive());
-        QCOMPARE(w.Timer1->interval(), 50);
+        QVERIFY(w.link().ticking());
+        QCOMPARE(w.link().tickInterval(), 50);
         QCOMPARE(rig->com1->receivedBytes(), frames({"Z3"}));
         QVERIFY(rig->com3->receivedBytes().isEmpty());
         QVERIFY(w.link().isOpen());

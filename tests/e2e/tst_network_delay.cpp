@@ -124,9 +124,7 @@ private slots:
         QVERIFY2(ser2net.start({sims.sims[0]->link}, &error), qPrintable(error));
         DelayProxy network(ser2net.rfc2217Port(0), 0);
         ReaderLink link(portsFor({{1, network.address("rfc2217")}}));
-        QTimer ticker;
-        QObject::connect(&ticker, &QTimer::timeout, &link, &ReaderLink::advanceTick);
-        ticker.start(ReaderLink::kTickIntervalMs);
+        link.startTicking();
         QVERIFY(link.OpenCOM(1));
         QTRY_VERIFY(*link.roundTripMs() < 25);
 

@@ -25,7 +25,6 @@ class ReaderLinkTest : public QObject {
 private:
     std::unique_ptr<PtyReader> reader;
     std::unique_ptr<ReaderLink> link;
-    QTimer ticker;
 
     void openCom1() {
         QVERIFY2(link->OpenCOM(1),
@@ -46,14 +45,9 @@ private slots:
     void init() {
         reader = startSimulatedReader();
         link = std::make_unique<ReaderLink>(portsFor({{1, reader->devicePath()}}));
-        ticker.setInterval(50);
-        ticker.setTimerType(Qt::PreciseTimer);
-        connect(&ticker, &QTimer::timeout, link.get(), &ReaderLink::advanceTick,
-                Qt::UniqueConnection);
-        ticker.start();
+        link->startTicking();
     }
     void cleanup() {
-        ticker.stop();
         link.reset();
         reader.reset();
     }

@@ -32,7 +32,6 @@ struct MemoryLine {
         ports.map(ComPort{1}, PortAddress::devicePath(QStringLiteral("memory")));
         return ports;
     }()};
-    QTimer ticker;
 
     // A round trip makes it a line through a network that measured it so.
     explicit MemoryLine(std::optional<double> roundTripMs = {}) {
@@ -44,8 +43,7 @@ struct MemoryLine {
                                      {},
                                      {},
                                      roundTripMs}));
-        QObject::connect(&ticker, &QTimer::timeout, &link, &ReaderLink::advanceTick);
-        ticker.start(kFastTickMs);
+        link.startTicking(kFastTickMs);
         link.OpenCOM(1);
         start = link.ticks();
     }
