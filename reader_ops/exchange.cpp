@@ -32,7 +32,7 @@ Exchange& Exchange::ask(Prompt prompt) {
 }
 
 Exchange& Exchange::collect(const QString& code, int ticks, ReaderLink::EarlierInput earlier,
-                            std::function<bool(const QString&)> onReply) {
+                            std::function<void(const QString&)> onReply) {
     ExchangeStep step;
     step.kind = ExchangeStep::Kind::Collect;
     step.codes = {code};

@@ -22,8 +22,8 @@ struct ExchangeStep {
     int ticks = 0;
     ReaderLink::EarlierInput earlier = ReaderLink::EarlierInput::Keep;
     Prompt prompt;
-    // What a collected reply means to the caller. False ends the exchange after this step.
-    std::function<bool(const QString& reply)> onReply;
+    // What a collected reply means to the caller.
+    std::function<void(const QString& reply)> onReply;
 };
 
 // What to send, how long to wait, what to collect and what to ask, in order: the one
@@ -36,7 +36,7 @@ public:
     Exchange& forget();
     Exchange& ask(Prompt prompt);
     Exchange& collect(const QString& code, int ticks, ReaderLink::EarlierInput earlier,
-                      std::function<bool(const QString&)> onReply);
+                      std::function<void(const QString&)> onReply);
     Exchange& then(const Exchange& next);
 
     const QList<ExchangeStep>& steps() const { return steps_; }
@@ -51,7 +51,6 @@ struct ExchangeOutcome {
     enum class End {
         Completed, // every step ran
         Cancelled, // the operator said no
-        Stopped,   // a reply's judgement ended it, or it was abandoned
     };
     End end = End::Completed;
     int unsent = 0; // frames that did not go out (port closed or lost)

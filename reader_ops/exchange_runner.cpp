@@ -27,10 +27,8 @@ ExchangeOutcome playExchange(ReaderLink& link, Prompter& prompter, const Exchang
                 link.startCollecting(step.codes.constFirst(), step.ticks, step.earlier, &sent));
             outcome.unsent += sent ? 0 : 1;
             const QString reply = link.stopCollecting();
-            if (step.onReply && !step.onReply(reply)) {
-                outcome.end = ExchangeOutcome::End::Stopped;
-                return outcome;
-            }
+            if (step.onReply)
+                step.onReply(reply);
             break;
         }
         }
@@ -150,10 +148,8 @@ void ExchangePlayer::next() {
             outcome_.unsent += sent ? 0 : 1;
             pending_ = [this, onReply = step.onReply] {
                 const QString reply = link_.stopCollecting();
-                if (onReply && !onReply(reply)) {
-                    outcome_.end = ExchangeOutcome::End::Stopped;
-                    at_ = steps_.size();
-                }
+                if (onReply)
+                    onReply(reply);
                 next();
             };
             return;

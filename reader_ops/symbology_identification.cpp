@@ -47,10 +47,7 @@ Exchange identificationExchange(std::function<void(const QString& read)> onRead)
         .forget()
         .ask(presentBarcodePrompt())
         .collect(QStringLiteral("S7"), kIdentificationReadTicks, ReaderLink::EarlierInput::Keep,
-                 [onRead = std::move(onRead)](const QString& read) {
-                     onRead(read);
-                     return true;
-                 })
+                 std::move(onRead))
         .send({QStringLiteral("1Y")});
 }
 

@@ -7,11 +7,7 @@
 
 Exchange verificationExchange(std::function<void(const QString& reply)> onReply) {
     return Exchange().collect(QStringLiteral("Z3"), kVerificationTicks,
-                              ReaderLink::EarlierInput::Discard,
-                              [onReply = std::move(onReply)](const QString& reply) {
-                                  onReply(reply);
-                                  return true;
-                              });
+                              ReaderLink::EarlierInput::Discard, std::move(onReply));
 }
 
 VerificationOutcome applyVerification(OperationContext& context, const QString& reply) {
