@@ -37,6 +37,11 @@ public:
     // The selected text, or all of it when nothing is selected.
     void copyText() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
     QPlainTextEdit* view;
     QPushButton* cmdPause;
     QPushButton* cmdClear;
@@ -44,11 +49,6 @@ public:
     QPushButton* cmdSave;
     QLabel* lblState;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-
-private:
     void entryArrived();
     void chooseFileToSave();
     void showState();

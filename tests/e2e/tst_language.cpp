@@ -7,6 +7,7 @@
 #include "ports/port_probe.h"
 #include "symbols/frm_symbols.h"
 #include "symbols/symbology_rows.h"
+#include "ui/required_child.h"
 #include "ui/translations.h"
 #include "utility_process.h"
 
@@ -131,12 +132,12 @@ private slots:
         LineWindow& line = w.lineWindow();
         line.show();
         QVERIFY(QTest::qWaitForWindowExposed(&line));
-        line.cmdPause->setChecked(true);
-        for (QWidget* control :
-             {static_cast<QWidget*>(line.cmdPause), static_cast<QWidget*>(line.cmdClear),
-              static_cast<QWidget*>(line.cmdCopy), static_cast<QWidget*>(line.cmdSave)})
+        requireChild<QPushButton>(line, "cmdPause")->setChecked(true);
+        for (const char* button : {"cmdPause", "cmdClear", "cmdCopy", "cmdSave"}) {
+            QWidget* control = requireChild<QPushButton>(line, button);
             QVERIFY2(captionMisfit(control).isEmpty(), qPrintable(captionMisfit(control)));
-        QVERIFY(line.lblState->geometry().right() <= line.width());
+        }
+        QVERIFY(requireChild<QLabel>(line, "lblState")->geometry().right() <= line.width());
     }
 
     // What scripts read never follows the desktop's language.

@@ -3,6 +3,7 @@
 #include "link/line_trace.h"
 #include "main_window_rig.h"
 #include "modal_window.h"
+#include "ui/required_child.h"
 
 #include <QClipboard>
 #include <QScrollBar>
@@ -32,6 +33,26 @@ void feed(frmExec& w, int from, int to) {
                               QByteArray::number(k),
                               {}});
 }
+
+// The window's controls, found as the windows find theirs.
+QPlainTextEdit* view(const LineWindow& window) {
+    return requireChild<QPlainTextEdit>(window, "view");
+}
+QPushButton* cmdPause(const LineWindow& window) {
+    return requireChild<QPushButton>(window, "cmdPause");
+}
+QPushButton* cmdClear(const LineWindow& window) {
+    return requireChild<QPushButton>(window, "cmdClear");
+}
+QPushButton* cmdCopy(const LineWindow& window) {
+    return requireChild<QPushButton>(window, "cmdCopy");
+}
+QPushButton* cmdSave(const LineWindow& window) {
+    return requireChild<QPushButton>(window, "cmdSave");
+}
+QLabel* lblState(const LineWindow& window) {
+    return requireChild<QLabel>(window, "lblState");
+}
 } // namespace
 
 class LineWindowTest : public QObject {
@@ -44,7 +65,7 @@ private:
     // The view has caught up with the log.
     void waitShown() {
         QTRY_VERIFY_WITH_TIMEOUT(
-            line->formattedEntries() > 0 && line->view->blockCount() == line->log().size(), kLong);
+            line->formattedEntries() > 0 && view(*line)->blockCount() == line->log().size(), kLong);
     }
 
 private slots:
@@ -65,17 +86,17 @@ private slots:
         QCOMPARE(w->cmdLine->toolTip().contains(QStringLiteral("Ctrl+L")), true);
         w->cmdLine->click();
         QVERIFY(QTest::qWaitForWindowActive(line));
-        QCOMPARE(QApplication::focusWidget(), line->view);
-        const QList<QWidget*> chain{line->cmdPause, line->cmdClear, line->cmdCopy, line->cmdSave,
-                                    line->view};
+        QCOMPARE(QApplication::focusWidget(), view(*line));
+        const QList<QWidget*> chain{cmdPause(*line), cmdClear(*line), cmdCopy(*line),
+                                    cmdSave(*line), view(*line)};
         for (QWidget* next : chain) {
             QVERIFY2(captionMisfit(next).isEmpty(), qPrintable(captionMisfit(next)));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }
-        QVERIFY(line->lblState->geometry().right() <= line->width());
+        QVERIFY(lblState(*line)->geometry().right() <= line->width());
         QTest::keyClick(line, Qt::Key_P, Qt::AltModifier);
-        QTRY_VERIFY(line->cmdPause->isChecked());
+        QTRY_VERIFY(cmdPause(*line)->isChecked());
     }
 
     void framesAppearInOrderWithTheirExactBytes_data() {
@@ -100,7 +121,7 @@ private slots:
             QVERIFY(k == 0 || log.at(k - 1).ms <= log.at(k).ms);
             lines << windowLine(log.at(k));
         }
-        QCOMPARE(line->view->toPlainText(), lines.join(u'\n'));
+        QCOMPARE(view(*line)->toPlainText(), lines.join(u'\n'));
     }
 
     void aLostLineShowsItsReason() {
@@ -112,7 +133,7 @@ private slots:
         const QString reason = lost.at(0).at(0).toString();
         QVERIFY(!reason.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(
-            line->view->toPlainText().contains(QStringLiteral(" COM1 lost: ") + reason), kLong);
+            view(*line)->toPlainText().contains(QStringLiteral(" COM1 lost: ") + reason), kLong);
     }
 
     void keepsTheLast10000Lines_data() {
@@ -123,19 +144,19 @@ private slots:
     void keepsTheLast10000Lines() {
         QFETCH(bool, paused);
         w->showLineWindow();
-        line->cmdPause->setChecked(paused);
+        cmdPause(*line)->setChecked(paused);
         feed(*w, 0, 100);
         line->showNewEntries();
         feed(*w, 100, 25000);
-        line->cmdPause->setChecked(false);
+        cmdPause(*line)->setChecked(false);
         line->showNewEntries();
-        QCOMPARE(line->view->blockCount(), 10000);
-        QCOMPARE(line->view->document()->firstBlock().text(), windowLine(line->log().at(0)));
-        QVERIFY(line->view->document()->firstBlock().text().endsWith(QStringLiteral("  |15000|")));
-        QVERIFY(line->lblState->text().startsWith(QStringLiteral("15000 older lines have gone")));
-        line->cmdClear->click();
-        QCOMPARE(line->view->toPlainText(), QString());
-        QCOMPARE(line->lblState->text(), QString());
+        QCOMPARE(view(*line)->blockCount(), 10000);
+        QCOMPARE(view(*line)->document()->firstBlock().text(), windowLine(line->log().at(0)));
+        QVERIFY(view(*line)->document()->firstBlock().text().endsWith(QStringLiteral("  |15000|")));
+        QVERIFY(lblState(*line)->text().startsWith(QStringLiteral("15000 older lines have gone")));
+        cmdClear(*line)->click();
+        QCOMPARE(view(*line)->toPlainText(), QString());
+        QCOMPARE(lblState(*line)->text(), QString());
     }
 
     void saveWritesWhatTheTraceWould() {
@@ -166,7 +187,7 @@ private slots:
         w->showLineWindow();
         feed(*w, 0, 500);
         line->showNewEntries();
-        QScrollBar* bar = line->view->verticalScrollBar();
+        QScrollBar* bar = view(*line)->verticalScrollBar();
         QVERIFY(bar->maximum() > 0);
         QCOMPARE(bar->value(), bar->maximum());
         line->close();
@@ -181,7 +202,7 @@ private slots:
                            QTest::keyClick(line->windowHandle(), Qt::Key_Home, Qt::ControlModifier);
                            QCOMPARE(bar->value(), 0);
                            QTest::keyClick(line->windowHandle(), Qt::Key_P, Qt::AltModifier);
-                           QTRY_VERIFY(line->cmdPause->isChecked());
+                           QTRY_VERIFY(cmdPause(*line)->isChecked());
                            // ... and not the main window.
                            const QPoint box = w->chkSide->mapTo(w, QPoint(5, 5));
                            QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, box);
@@ -211,7 +232,7 @@ private slots:
         QCOMPARE(late.formattedEntries(), 0);
         QCOMPARE(joined(late.log(), LineEntry::Kind::Sent), rig->com1->receivedBytes());
         start.showLineWindow();
-        const QString shown = late.view->toPlainText();
+        const QString shown = view(late)->toPlainText();
         QVERIFY(shown.contains(QStringLiteral(" COM1 opened ")));
         QVERIFY(shown.contains(QStringLiteral(" COM1 sent     1B 5A 33 0D  |<ESC>Z3<CR>|")));
         late.copyText();
