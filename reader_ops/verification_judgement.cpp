@@ -1,6 +1,7 @@
 #include "reader_ops/verification_judgement.h"
 
 #include "link/line_log.h"
+#include "link/port_address.h"
 #include "reader_ops/message_text.h"
 #include "reader_ops/settings_differences.h"
 #include "reader_ops/verification_reply.h"
@@ -47,7 +48,7 @@ QString badFieldsText(const QList<VerificationReply::BadField>& fields) {
 
 VerificationJudgement judgeVerification(const QString& reply, const SettingsTable& expected,
                                         const QString& expectedFirmware, qint16 port) {
-    return judgeVerification(reply, expected, expectedFirmware, QStringLiteral("COM%1").arg(port));
+    return judgeVerification(reply, expected, expectedFirmware, ComPort{port}.label());
 }
 
 VerificationJudgement judgeVerification(const QString& reply, const SettingsTable& expected,

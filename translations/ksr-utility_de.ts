@@ -135,8 +135,8 @@
         <translation>Die Einstellungen weichen von den Standardwerten ab</translation>
     </message>
     <message>
-        <source>The network to COM%1 is too slow to judge the reader: round trip %2 ms (more than %3 ms).</source>
-        <translation>Das Netzwerk zu COM%1 ist zu langsam, um den Leser zu beurteilen: Umlaufzeit %2 ms (mehr als %3 ms).</translation>
+        <source>The network to %1 is too slow to judge the reader: round trip %2 ms (more than %3 ms).</source>
+        <translation>Das Netzwerk zu %1 ist zu langsam, um den Leser zu beurteilen: Umlaufzeit %2 ms (mehr als %3 ms).</translation>
     </message>
 </context>
 <context>

@@ -135,8 +135,8 @@
         <translation>La configuración difiere de los valores predeterminados</translation>
     </message>
     <message>
-        <source>The network to COM%1 is too slow to judge the reader: round trip %2 ms (more than %3 ms).</source>
-        <translation>La red hacia COM%1 es demasiado lenta para evaluar el lector: tiempo de ida y vuelta %2 ms (más de %3 ms).</translation>
+        <source>The network to %1 is too slow to judge the reader: round trip %2 ms (more than %3 ms).</source>
+        <translation>La red hacia %1 es demasiado lenta para evaluar el lector: tiempo de ida y vuelta %2 ms (más de %3 ms).</translation>
     </message>
 </context>
 <context>

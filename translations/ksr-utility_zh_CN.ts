@@ -135,8 +135,8 @@
         <translation>设置与默认值不同</translation>
     </message>
     <message>
-        <source>The network to COM%1 is too slow to judge the reader: round trip %2 ms (more than %3 ms).</source>
-        <translation>到 COM%1 的网络太慢，无法判断阅读器：往返时间 %2 ms（超过 %3 ms）。</translation>
+        <source>The network to %1 is too slow to judge the reader: round trip %2 ms (more than %3 ms).</source>
+        <translation>到 %1 的网络太慢，无法判断阅读器：往返时间 %2 ms（超过 %3 ms）。</translation>
     </message>
 </context>
 <context>
