@@ -67,7 +67,8 @@ QString outputFileProblem(const QString& path) {
 #endif
 }
 
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* reason) {
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* reason,
+                         std::optional<QFileDevice::Permissions> newFilePermissions) {
     const auto refuse = [&](const QString& why) {
         if (reason)
             *reason = why;
@@ -82,6 +83,8 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     // Qt would let a truncated file through.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return refuse(file.errorString());
+    if (newFilePermissions && !QFileInfo::exists(file.fileName()))
+        file.setPermissions(*newFilePermissions);
     if (file.write(bytes) != bytes.size() || file.size() != bytes.size()) {
         const QString why = file.error() != QFileDevice::NoError
                                 ? file.errorString()

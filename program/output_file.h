@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
+#include <optional>
 
 // Files the program writes for the user (settings reports, metrics, a saved line) go only
 // where a regular file stands or none does: a device, FIFO, socket or folder at the path is
@@ -16,8 +18,10 @@ QString outputFileProblem(const QString& path);
 
 // Writes `bytes` to a new file beside the target and renames it over the target, so a reader
 // sees the old contents or the new, never a part. On failure the target is untouched and
-// *reason says why.
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* reason);
+// *reason says why. A new file gets `newFilePermissions`, when given, whatever the umask; a
+// file replaced keeps the permissions it had.
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* reason,
+                         std::optional<QFileDevice::Permissions> newFilePermissions = {});
 
 // True when `a` and `b` name one file, through links and relative paths, whether or not it
 // exists yet.
