@@ -34,21 +34,12 @@ void feed(frmExec& w, int from, int to) {
                               {}});
 }
 
-// The window's controls, found as the windows find theirs.
+// The window's controls, found by name as the windows find theirs.
 QPlainTextEdit* view(const LineWindow& window) {
     return requireChild<QPlainTextEdit>(window, "view");
 }
-QPushButton* cmdPause(const LineWindow& window) {
-    return requireChild<QPushButton>(window, "cmdPause");
-}
-QPushButton* cmdClear(const LineWindow& window) {
-    return requireChild<QPushButton>(window, "cmdClear");
-}
-QPushButton* cmdCopy(const LineWindow& window) {
-    return requireChild<QPushButton>(window, "cmdCopy");
-}
-QPushButton* cmdSave(const LineWindow& window) {
-    return requireChild<QPushButton>(window, "cmdSave");
+QPushButton* button(const LineWindow& window, const char* name) {
+    return requireChild<QPushButton>(window, name);
 }
 QLabel* lblState(const LineWindow& window) {
     return requireChild<QLabel>(window, "lblState");
@@ -87,8 +78,9 @@ private slots:
         w->cmdLine->click();
         QVERIFY(QTest::qWaitForWindowActive(line));
         QCOMPARE(QApplication::focusWidget(), view(*line));
-        const QList<QWidget*> chain{cmdPause(*line), cmdClear(*line), cmdCopy(*line),
-                                    cmdSave(*line), view(*line)};
+        const QList<QWidget*> chain{button(*line, "cmdPause"), button(*line, "cmdClear"),
+                                    button(*line, "cmdCopy"), button(*line, "cmdSave"),
+                                    view(*line)};
         for (QWidget* next : chain) {
             QVERIFY2(captionMisfit(next).isEmpty(), qPrintable(captionMisfit(next)));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -96,7 +88,7 @@ private slots:
         }
         QVERIFY(lblState(*line)->geometry().right() <= line->width());
         QTest::keyClick(line, Qt::Key_P, Qt::AltModifier);
-        QTRY_VERIFY(cmdPause(*line)->isChecked());
+        QTRY_VERIFY(button(*line, "cmdPause")->isChecked());
     }
 
     void framesAppearInOrderWithTheirExactBytes_data() {
@@ -144,17 +136,17 @@ private slots:
     void keepsTheLast10000Lines() {
         QFETCH(bool, paused);
         w->showLineWindow();
-        cmdPause(*line)->setChecked(paused);
+        button(*line, "cmdPause")->setChecked(paused);
         feed(*w, 0, 100);
         line->showNewEntries();
         feed(*w, 100, 25000);
-        cmdPause(*line)->setChecked(false);
+        button(*line, "cmdPause")->setChecked(false);
         line->showNewEntries();
         QCOMPARE(view(*line)->blockCount(), 10000);
         QCOMPARE(view(*line)->document()->firstBlock().text(), windowLine(line->log().at(0)));
         QVERIFY(view(*line)->document()->firstBlock().text().endsWith(QStringLiteral("  |15000|")));
         QVERIFY(lblState(*line)->text().startsWith(QStringLiteral("15000 older lines have gone")));
-        cmdClear(*line)->click();
+        button(*line, "cmdClear")->click();
         QCOMPARE(view(*line)->toPlainText(), QString());
         QCOMPARE(lblState(*line)->text(), QString());
     }
@@ -202,7 +194,7 @@ private slots:
                            QTest::keyClick(line->windowHandle(), Qt::Key_Home, Qt::ControlModifier);
                            QCOMPARE(bar->value(), 0);
                            QTest::keyClick(line->windowHandle(), Qt::Key_P, Qt::AltModifier);
-                           QTRY_VERIFY(cmdPause(*line)->isChecked());
+                           QTRY_VERIFY(button(*line, "cmdPause")->isChecked());
                            // ... and not the main window.
                            const QPoint box = w->chkSide->mapTo(w, QPoint(5, 5));
                            QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, box);
