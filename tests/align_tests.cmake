@@ -24,6 +24,7 @@ ksr_add_test(tst_align_window
   LABEL e2e
   SOURCES e2e/tst_align_window.cpp
   LIBS ksr_app ksr_simulator
+  COST 8
   TIMEOUT 180)
 
 # The simulated reader's alignment target, read back by the measurement.

@@ -17,10 +17,9 @@ ksr_add_test(tst_verification
   LABEL e2e
   SOURCES e2e/tst_verification.cpp
   LIBS ksr_app ksr_simulator
+  NEEDS ksr-utility
+  COST 10
   TIMEOUT 180)
-if(TARGET tst_verification)
-  add_dependencies(tst_verification ksr-utility)
-endif()
 
 ksr_add_test(tst_port_list
   LABEL e2e
@@ -34,10 +33,8 @@ ksr_add_test(tst_no_display
   LABEL e2e
   SOURCES e2e/tst_no_display.cpp
   LIBS ksr_simulator
+  NEEDS ksr-utility
   TIMEOUT 90)
-if(TARGET tst_no_display)
-  add_dependencies(tst_no_display ksr-utility)
-endif()
 
 # The main window with readers behind ser2net and a scripted server, on loopback.
 ksr_add_test(tst_network_window
@@ -51,6 +48,7 @@ ksr_add_test(tst_line_window
   LABEL e2e
   SOURCES e2e/tst_line_window.cpp
   LIBS ksr_app ksr_simulator
+  COST 9
   TIMEOUT 120)
 ksr_add_scaled_runs(tst_line_window FACTORS 1.25 1.5 2
                     FUNCTIONS controlsFitAndTheKeyboardReachesThem)
@@ -76,9 +74,7 @@ ksr_add_test(tst_language
   LABEL e2e
   SOURCES e2e/tst_language.cpp
   LIBS ksr_app ksr_simulator
+  NEEDS ksr-utility ksr-reader-sim ksr_translations
   TIMEOUT 120)
-if(TARGET tst_language)
-  add_dependencies(tst_language ksr-utility ksr-reader-sim ksr_translations)
-endif()
 ksr_add_language_runs(tst_language LANGUAGES C.UTF-8 de_DE.UTF-8 es_ES.UTF-8 zh_CN.UTF-8
                       FACTORS 1 2)

@@ -30,11 +30,13 @@ ksr_add_test(tst_identify_symbology
   LABEL e2e
   SOURCES e2e/tst_identify_symbology.cpp
   LIBS ksr_app ksr_simulator
+  COST 6
   TIMEOUT 120)
 
 ksr_add_test(tst_symbols_dialog
   LABEL e2e
   SOURCES e2e/tst_symbols_dialog.cpp
   LIBS ksr_app ksr_simulator
+  COST 13
   TIMEOUT 180)
 ksr_add_scaled_runs(tst_symbols_dialog FACTORS 1.5 2 FUNCTIONS controlsFollowTheLayoutTable)

@@ -10,6 +10,7 @@ ksr_add_test(tst_decode_window
   LABEL e2e
   SOURCES e2e/tst_decode_window.cpp
   LIBS ksr_app ksr_simulator
+  COST 8
   TIMEOUT 240)
 ksr_add_scaled_runs(tst_decode_window FACTORS 1.25 1.5 2
   FUNCTIONS theReadersReportIsShownAsItCame scaleAndCaptionsFit)

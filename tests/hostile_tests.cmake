@@ -3,6 +3,7 @@ ksr_add_test(tst_hostile_flood
   LABEL hostile
   SOURCES e2e/tst_hostile_flood.cpp
   LIBS ksr_app ksr_simulator
+  COST 10
   TIMEOUT 180
   SERIAL)
 
@@ -10,13 +11,12 @@ ksr_add_test(tst_hostile_line
   LABEL hostile
   SOURCES e2e/tst_hostile_line.cpp
   LIBS ksr_app ksr_simulator
+  COST 18
   TIMEOUT 240)
 
 ksr_add_test(tst_hostile_outputs
   LABEL hostile
   SOURCES e2e/tst_hostile_outputs.cpp
   LIBS ksr_program Qt6::Network
+  NEEDS ksr-utility
   TIMEOUT 120)
-if(TARGET tst_hostile_outputs)
-  add_dependencies(tst_hostile_outputs ksr-utility)
-endif()
