@@ -10,7 +10,7 @@ seconds=${KSR_FUZZ_SECONDS:-5}
 build=${KSR_ASAN_BUILD:-build-asan}
 
 source .ci/need.sh
-need clang-14 libclang-rt-14-dev qt6-base-dev qt6-serialport-dev qt6-l10n-tools libxcb1-dev cmake make ccache
+need clang-14 libclang-rt-14-dev qt6-base-dev qt6-serialport-dev qt6-l10n-tools libxcb1-dev cmake ninja-build ccache
 
 cmake --preset asan -B "$build" >/dev/null
 cmake --build "$build" --target ksr_fuzzers -j"$(nproc)"

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 build=${KSR_PACKAGE_BUILD:-build}
 
 source .ci/need.sh
-need qt6-base-dev qt6-serialport-dev qt6-l10n-tools libxcb1-dev cmake make g++ dpkg-dev file librsvg2-bin \
+need qt6-base-dev qt6-serialport-dev qt6-l10n-tools libxcb1-dev cmake ninja-build g++ dpkg-dev file librsvg2-bin \
   lintian desktop-file-utils appstream man-db groff-base systemd
 
 step() { echo "+ $*"; }
@@ -23,7 +23,7 @@ version=$(sed -n 's/^project(ksr-utility VERSION \([0-9.]*\).*/\1/p' CMakeLists.
 arch=$(dpkg --print-architecture)
 
 step "build and cpack -G DEB in $build"
-cmake -S . -B "$build"
+cmake -G Ninja -S . -B "$build"
 cmake --build "$build" -j2
 rm -f "$build"/ksr-utility_*.deb
 (cd "$build" && cpack -G DEB)

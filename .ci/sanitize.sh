@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 build=${KSR_ASAN_BUILD:-build-asan}
 
 source .ci/need.sh
-need clang-14 libclang-rt-14-dev qt6-base-dev qt6-serialport-dev qt6-l10n-tools libxcb1-dev cmake make ccache \
+need clang-14 libclang-rt-14-dev qt6-base-dev qt6-serialport-dev qt6-l10n-tools libxcb1-dev cmake ninja-build ccache \
   xvfb xauth
 
 # The flags are the preset's (-O1: far quicker to build than -O2, quick enough to run).
@@ -21,7 +21,7 @@ export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=1:log_path=$l
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$logs/ubsan"
 
 status=0
-ctest --test-dir "$build" -j3 --output-on-failure || status=$?
+ctest --test-dir "$build" -j6 --output-on-failure || status=$?
 
 if compgen -G "$logs/*" >/dev/null; then
   for f in "$logs"/*; do
